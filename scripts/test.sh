@@ -1,0 +1,19 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds Zorvane and runs the whole test suite, then builds it a
+# second time under AddressSanitizer and UndefinedBehaviorSanitizer and runs the suite again.
+set -euo pipefail
+here=$(cd "$(dirname "$0")/.." && pwd)
+jobs=$(nproc)
+"$here/scripts/install-deps.sh"
+
+echo "== Build"
+"$here/scripts/build.sh" "$here/build" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DZV_WERROR=ON
+echo "== Tests"
+(cd "$here/build" && ctest --output-on-failure -j"$jobs")
+
+echo "== Build (AddressSanitizer, UndefinedBehaviorSanitizer)"
+"$here/scripts/build.sh" "$here/build-asan" -DCMAKE_BUILD_TYPE=Debug -DZV_WERROR=ON -DZV_SANITIZE=ON
+echo "== Tests (AddressSanitizer, UndefinedBehaviorSanitizer)"
+export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1
+export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
+(cd "$here/build-asan" && ctest --output-on-failure -j"$jobs")

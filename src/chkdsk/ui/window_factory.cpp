@@ -1,0 +1,8 @@
+// Window factories of this subsystem; null while a window is not built.
+#include "app/tool_windows.h"
+
+namespace zv::app {
+
+QWidget* createCheckDiskWindow(AppContext&) { return nullptr; }
+
+}  // namespace zv::app
