@@ -123,6 +123,15 @@ public:
     // Appends text to a text file, creating it when absent (the runtime's Append/Rewrite,
     // WriteLn, CloseFile). FALSE with the error code on failure.
     virtual BOOL AppendTextFile(const char* fileName, const std::string& text) = 0;
+    // Writes the file's data to the device and drops its pages from the system's cache, so
+    // that the next reads come from the medium (the benchmark's fallback where unbuffered
+    // I/O is refused). FALSE when the cache cannot be dropped.
+    virtual BOOL DiscardCachedData(HANDLE file) = 0;
+    // A folder on the volume of `rootPath` ("X:\") where the user may create files: the root
+    // itself when it is writable, else a writable folder below it (for example the user's
+    // home folder when it lies on that volume). Written as "X:\path\" with a final
+    // backslash; returns its length, 0 when the volume has no such folder.
+    virtual DWORD GetWritableFolderA(const char* rootPath, char* buffer, DWORD bufferLength) = 0;
 };
 
 // ---------------------------------------------------------------------------------------

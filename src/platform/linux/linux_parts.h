@@ -11,6 +11,14 @@
 
 namespace zv::lnx {
 
+// ---- SCSI pass-through (sg_transport.cpp)
+// IOCTL_SCSI_PASS_THROUGH_DIRECT through SG_IO on the handle's node: the block's fields
+// turned into an sg_io_hdr (time-out seconds to milliseconds), ScsiStatus, SenseInfoLength
+// and the sense bytes copied back into the block. TRUE when the kernel carried the command
+// (a CHECK CONDITION still counts as carried).
+BOOL scsiPassThrough(LinuxContext& ctx, HandleEntry& handle, uint8_t* block, DWORD blockSize,
+                     void* data, DWORD* returned);
+
 // ---- optical drives and removable media (media_control.cpp, mci.cpp, optical_rights.cpp)
 // IOCTL_STORAGE_EJECT_MEDIA, IOCTL_STORAGE_LOAD_MEDIA, IOCTL_STORAGE_MEDIA_REMOVAL on a letter
 // device. Returns false when the code is not one of these (the caller then refuses it).
