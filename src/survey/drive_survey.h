@@ -6,6 +6,7 @@
 #include "platform/api/platform.h"
 
 #include <array>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -86,16 +87,34 @@ public:
 
 class DriveSurvey {
 public:
+    // The detail of CD/DVD rows for a letter ("DVD-RW", "DVD-R", "CD-RW", "CD-R" or "").
+    using OpticalKindQuery = std::function<std::string(char letter)>;
+
+    // CD/DVD details come from zv::optical::QueryOpticalDriveKind, which lets `pump` run
+    // pending messages while it waits for the drive.
     DriveSurvey(platform::Platform& platform, IEventPump& pump);
 
     // `Refresh1Click`: runs one survey into the sink. Returns false without doing anything
     // when a survey is already running (a refresh that arrived while messages ran inside it).
+    // The closing steps (batch update ended, error mode 0, status hidden, pending messages run
+    // once) happen on every path; an error that escapes a step is raised again after them,
+    // with the rows added so far left in the sink.
     bool run(const SurveyOptions& options, SurveyListSink& sink);
     bool running() const { return m_running; }
 
+    // Replaces the CD/DVD detail query (tests, and windows that want another source).
+    void setOpticalKindQuery(OpticalKindQuery query) { m_opticalKind = std::move(query); }
+
 private:
+    void surveyLetters(const SurveyOptions& options, SurveyListSink& sink);
+    void fillRecord(DriveRecord& record, bool hasFreeSpaceEx, const platform::LocaleSeparators& locale);
+    void measure(DriveRecord& record, bool hasFreeSpaceEx);
+    bool hasDiskFreeSpaceEx();
+    void finish(SurveyListSink& sink, bool updating);
+
     platform::Platform& m_platform;
     IEventPump& m_pump;
+    OpticalKindQuery m_opticalKind;
     bool m_running = false;
 };
 
