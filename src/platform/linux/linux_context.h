@@ -97,6 +97,9 @@ public:
     // The letter table's implementation (drive_letters.cpp) keeps its state here.
     struct LetterState;
     LetterState& letters();
+    // Verdicts of the deadline-bound volume queries (remote_probe.cpp).
+    struct ProbeState;
+    ProbeState& probes();
 
 private:
     LinuxOptions m_options;
@@ -104,6 +107,7 @@ private:
     std::map<HANDLE, HandleEntry> m_handles;
     HANDLE m_nextHandle = 1;
     std::unique_ptr<LetterState> m_letters;
+    std::unique_ptr<ProbeState> m_probes;
 };
 
 // errno -> Win32 error code, in one table (errno_map.cpp).
