@@ -4,6 +4,7 @@
 #include "platform/api/platform.h"
 
 #include <ostream>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -51,5 +52,25 @@ extern const CliCommand kClustersCommand;
 std::string jsonQuote(const std::string& text);
 // "X:" or "x:" (or "X") -> 'X'; 0 when the argument is no drive letter.
 char parseDriveArgument(const std::string& argument);
+
+// A subcommand used wrongly (unknown option, missing or bad value): runCli prints
+// "zorvane-cli: <message>" on the error stream and exits with status 2.
+class UsageError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+// "a,b,,c" -> {"a", "b", "", "c"}; "" -> {}.
+std::vector<std::string> splitCommaList(const std::string& text);
+
+// Takes the value of option `name` at args[*index]: "--name VALUE" (advancing *index) or
+// "--name=VALUE". Returns false when args[*index] is not that option; throws UsageError
+// when the value is missing.
+bool takeOptionValue(const std::vector<std::string>& args, size_t* index, const std::string& name,
+                     std::string* value);
+
+// The whole program: global options, then the subcommand and its arguments (argv without
+// the program name). Returns the exit status.
+int runCli(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
 
 }  // namespace zv::cli

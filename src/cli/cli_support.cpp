@@ -37,3 +37,35 @@ char parseDriveArgument(const std::string& argument) {
 }
 
 }  // namespace zv::cli
+
+namespace zv::cli {
+
+std::vector<std::string> splitCommaList(const std::string& text) {
+    std::vector<std::string> items;
+    if (text.empty()) return items;
+    size_t start = 0;
+    while (true) {
+        const size_t comma = text.find(',', start);
+        items.push_back(text.substr(start, comma == std::string::npos ? std::string::npos : comma - start));
+        if (comma == std::string::npos) break;
+        start = comma + 1;
+    }
+    return items;
+}
+
+bool takeOptionValue(const std::vector<std::string>& args, size_t* index, const std::string& name,
+                     std::string* value) {
+    const std::string& argument = args[*index];
+    if (argument == name) {
+        if (*index + 1 >= args.size()) throw UsageError("option " + name + " needs a value");
+        *value = args[++*index];
+        return true;
+    }
+    if (argument.rfind(name + "=", 0) == 0) {
+        *value = argument.substr(name.size() + 1);
+        return true;
+    }
+    return false;
+}
+
+}  // namespace zv::cli

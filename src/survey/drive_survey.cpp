@@ -26,9 +26,14 @@ std::array<std::string, 13> DriveRecord::columns() const {
 
 namespace {
 
-constexpr DWORD kLabelBufferSize = 81;       // 80 bytes of label and its terminating zero
-constexpr DWORD kFileSystemBufferSize = 21;  // 20 bytes of file-system name
+// The list keeps at most 80 bytes of a label and 20 of a file-system name. The buffers are
+// larger than that because the system refuses the whole call (label and file system both)
+// when a text does not fit; a longer text is cut here instead, a UTF-8 label on a
+// character boundary.
+constexpr DWORD kLabelBufferSize = 256;
+constexpr DWORD kFileSystemBufferSize = 64;
 constexpr size_t kMaxLabelBytes = 80;
+constexpr size_t kMaxFileSystemBytes = 20;
 constexpr DWORD kRemoteNameLength = 260;
 
 std::string textOf(const char* buffer, size_t size) { return std::string(buffer, strnlen(buffer, size)); }
@@ -184,9 +189,8 @@ void DriveSurvey::fillRecord(DriveRecord& record, bool hasFreeSpaceEx, const pla
     std::array<char, kFileSystemBufferSize> fileSystem{};
     if (drives.GetVolumeInformationA(root.c_str(), label.data(), kLabelBufferSize, nullptr, nullptr, nullptr,
                                      fileSystem.data(), kFileSystemBufferSize)) {
-        // A UTF-8 label never ends in half a character.
         record.VolumeLabel = cutAtCharacterBoundary(textOf(label.data(), label.size()), kMaxLabelBytes);
-        record.FileSystemName = textOf(fileSystem.data(), fileSystem.size() - 1);
+        record.FileSystemName = textOf(fileSystem.data(), fileSystem.size()).substr(0, kMaxFileSystemBytes);
     }
 
     record.IdentityText = QueryDriveIdentity(m_platform, letter);
