@@ -1,17 +1,63 @@
-// The file-system checker on the real machine: not built yet (the library is absent).
+// The check library on the real machine: the volume's own file-system checker, run as a
+// child process and reported through the library's callback protocol.
+#include "platform/linux/checker_session.h"
 #include "platform/linux/linux_parts.h"
 
 namespace zv::lnx {
 
 namespace {
-class MissingCheckLibrary final : public platform::ICheckLibrary {
+
+std::string narrow(const char16_t* text) {
+    std::string out;
+    for (; text && *text; ++text) out += *text < 0x80 ? static_cast<char>(*text) : '?';
+    return out;
+}
+
+class LinuxCheckLibrary final : public platform::ICheckLibrary {
 public:
-    void Chkdsk(const char16_t*, const char16_t*, BOOL, BOOL, BOOL, BOOL, void*, void*, platform::FmifsCallback) override {}
+    explicit LinuxCheckLibrary(LinuxContext& context) : m_context(context) {}
+
+    void Chkdsk(const char16_t* driveRoot, const char16_t* fileSystemName, BOOL correctErrors, BOOL verbose,
+                BOOL checkOnlyIfDirty, BOOL scanDrive, void*, void*, platform::FmifsCallback callback) override {
+        if (callback == nullptr) return;
+        const std::string root = narrow(driveRoot);
+        char letter = root.empty() ? 0 : root[0];
+        if (letter >= 'a' && letter <= 'z') letter = static_cast<char>(letter - 'a' + 'A');
+        const auto target = letter >= 'A' && letter <= 'Z' ? m_context.target(letter) : std::nullopt;
+        if (!target || target->devNode.empty()) {
+            refuse(callback, root + " is not a volume on a disk of this machine; there is nothing to check.");
+            return;
+        }
+        // FUSE mounts (ntfs-3g, exFAT) do not name the file system: its superblock does.
+        std::string fsType = target->fsType;
+        if (fsType.empty() || fsType == "fuseblk" || fsType.rfind("fuse", 0) == 0) fsType = probeFsType(target->devNode);
+        if (fsType.empty()) fsType = fsTypeForVolumeName(narrow(fileSystemName));
+
+        CheckerOptions options;
+        options.fix = correctErrors != 0;
+        options.verbose = verbose != 0;
+        options.onlyIfDirty = checkOnlyIfDirty != 0;
+        options.scan = scanDrive != 0;
+        runCheckSession(target->devNode, fsType, options, callback);
+    }
+
+private:
+    static void refuse(platform::FmifsCallback callback, const std::string& why) {
+        platform::TEXTOUTPUT output;
+        output.Lines = 1;
+        output.Output = why.c_str();
+        callback(platform::FMIFS_OUTPUT, 0, &output);
+        BOOLEAN success = 0;
+        callback(platform::FMIFS_DONE, 0, &success);
+    }
+
+    LinuxContext& m_context;
 };
+
 }  // namespace
 
-std::unique_ptr<platform::ICheckLibrary> makeLinuxCheckLibrary(LinuxContext&) {
-    return std::make_unique<MissingCheckLibrary>();
+std::unique_ptr<platform::ICheckLibrary> makeLinuxCheckLibrary(LinuxContext& ctx) {
+    return std::make_unique<LinuxCheckLibrary>(ctx);
 }
 
 }  // namespace zv::lnx
