@@ -40,6 +40,9 @@ public:
     virtual UINT currentErrorMode() const = 0;
     // Requests no simulated device understood (each also failed and was logged).
     virtual int unknownRequestCount() const = 0;
+    // Calls that met an empty drive while critical-error dialogs were not suppressed
+    // (SetErrorMode without SEM_FAILCRITICALERRORS): on Windows each shows a system dialog.
+    virtual int criticalErrorDialogCount() const = 0;
 
     // Registry contents after the logic ran: type and bytes of HKCU\<key>\<value>; false when absent.
     virtual bool registryValue(const std::string& key, const std::string& value, DWORD* type,
