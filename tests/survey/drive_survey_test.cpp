@@ -8,6 +8,8 @@ namespace zv::survey {
 namespace {
 
 using namespace zv::survey::testing;
+
+class Survey : public SurveyMachineTest {};
 using Texts = std::vector<std::string>;
 using win::UINT;
 
@@ -56,17 +58,17 @@ const char* const kEveryKind = R"({
   }
 })";
 
-class EveryKind : public ::testing::Test {
+class EveryKind : public SurveyMachineTest {
 protected:
     void SetUp() override {
-        m_machine = machine(kEveryKind);
+        m_machine = &load(kEveryKind);
         m_rows = surveyRows(*m_machine);
     }
     Texts row(char letter) const {
         const DriveRecord* record = rowOf(m_rows, letter);
         return record ? textsOf(*record) : Texts{};
     }
-    std::unique_ptr<sim::SimPlatform> m_machine;
+    sim::SimPlatform* m_machine = nullptr;
     std::vector<DriveRecord> m_rows;
 };
 
@@ -149,13 +151,6 @@ TEST_F(EveryKind, UnknownAndOutOfRangeTypes) {
                                "     0.0%", "Visible", "", ""}));
 }
 
-TEST_F(EveryKind, ClosesEverythingAndRestoresTheErrorMode) {
-    EXPECT_EQ(m_machine->openHandleCount(), 0);
-    EXPECT_EQ(m_machine->openKeyCount(), 0);
-    EXPECT_EQ(m_machine->currentErrorMode(), 0u);
-    EXPECT_EQ(m_machine->unknownRequestCount(), 0);
-}
-
 TEST_F(EveryKind, CriticalErrorsAreSuppressedOnlyAroundTheSizeQueries) {
     UINT mode = 0;
     int sizeQueries = 0;
@@ -174,57 +169,57 @@ TEST_F(EveryKind, CriticalErrorsAreSuppressedOnlyAroundTheSizeQueries) {
     EXPECT_EQ(sizeQueries, 2 * 10);
 }
 
-TEST(Survey, FiltersDropRowsOnceAndLeaveTheOthers) {
-    auto m = machine(kEveryKind);
+TEST_F(Survey, FiltersDropRowsOnceAndLeaveTheOthers) {
+    auto& m = load(kEveryKind);
     SurveyOptions options;
     options.local = false;
     options.notMounted = false;
     // C, E, S are local; G, U, X not mounted; N (unmeasured) and P stay.
-    EXPECT_EQ(lettersOf(surveyRows(*m, options)), "DFMNPR");
+    EXPECT_EQ(lettersOf(surveyRows(m, options)), "DFMNPR");
 
     SurveyOptions noNetwork;
     noNetwork.network = false;
-    EXPECT_EQ(lettersOf(surveyRows(*m, noNetwork)), "CDEFGPRSUX");
+    EXPECT_EQ(lettersOf(surveyRows(m, noNetwork)), "CDEFGPRSUX");
     SurveyOptions noDisconnected;
     noDisconnected.disconnected = false;
-    EXPECT_EQ(lettersOf(surveyRows(*m, noDisconnected)), "CDEFGMRSUX");
+    EXPECT_EQ(lettersOf(surveyRows(m, noDisconnected)), "CDEFGMRSUX");
     SurveyOptions noOptical;
     noOptical.cdDvd = false;
     noOptical.removable = false;
-    EXPECT_EQ(lettersOf(surveyRows(*m, noOptical)), "CEMNPRSUX");
+    EXPECT_EQ(lettersOf(surveyRows(m, noOptical)), "CEMNPRSUX");
 }
 
-TEST(Survey, NotMountedLocalDiskMatchedByTwoFiltersIsDroppedOnce) {
-    auto m = machineWith(R"({"letter": "C", "space": {"total": 1048576, "free_to_caller": 0}},
+TEST_F(Survey, NotMountedLocalDiskMatchedByTwoFiltersIsDroppedOnce) {
+    auto& m = machineWith(R"({"letter": "C", "space": {"total": 1048576, "free_to_caller": 0}},
                             {"letter": "D", "type": 3, "medium_present": false},
                             {"letter": "E", "type": 2, "space": {"total": 1048576, "free_to_caller": 0}})");
     SurveyOptions options;
     options.local = false;
     options.notMounted = false;
-    EXPECT_EQ(lettersOf(surveyRows(*m, options)), "E");
+    EXPECT_EQ(lettersOf(surveyRows(m, options)), "E");
     options.local = true;
-    EXPECT_EQ(lettersOf(surveyRows(*m, options)), "CE");
+    EXPECT_EQ(lettersOf(surveyRows(m, options)), "CE");
 }
 
-TEST(Survey, SkipABLeavesOutFloppiesAndRememberedConnections) {
-    auto m = machineWith(R"({"letter": "A", "type": 2, "medium_present": false},
+TEST_F(Survey, SkipABLeavesOutFloppiesAndRememberedConnections) {
+    auto& m = machineWith(R"({"letter": "A", "type": 2, "medium_present": false},
                             {"letter": "C", "space": {"total": 1048576, "free_to_caller": 0}})",
                          R"("network": {"remembered": [{"letter": "B", "remote": "\\\\x\\y"}]})");
-    EXPECT_EQ(lettersOf(surveyRows(*m)), "C");
+    EXPECT_EQ(lettersOf(surveyRows(m)), "C");
     SurveyOptions all;
     all.skipAB = false;
-    const auto rows = surveyRows(*m, all);
+    const auto rows = surveyRows(m, all);
     EXPECT_EQ(lettersOf(rows), "ABC");
     EXPECT_EQ(rows[0].caption, "A: ");
     EXPECT_EQ(rows[0].DriveNumber, 1);
     EXPECT_EQ(rows[1].TypeText, "Network");
 }
 
-TEST(Survey, NumbersFollowTheUsersSeparators) {
-    auto m = machineWith(R"({"letter": "C", "space": {"total": 536870912000, "free_to_caller": 243041461862}},
+TEST_F(Survey, NumbersFollowTheUsersSeparators) {
+    auto& m = machineWith(R"({"letter": "C", "space": {"total": 536870912000, "free_to_caller": 243041461862}},
                             {"letter": "D", "space": {"total": 1610612736, "free_to_caller": 1048576}})",
                          R"("system": {"locale": {"decimal": ",", "thousands": "."}})");
-    const auto rows = surveyRows(*m);
+    const auto rows = surveyRows(m);
     ASSERT_EQ(rows.size(), 2u);
     EXPECT_EQ(rows[0].sizeText, "500,00 GB");
     EXPECT_EQ(rows[0].bytesFreeText, "243.041.461.862");
@@ -235,38 +230,38 @@ TEST(Survey, NumbersFollowTheUsersSeparators) {
     EXPECT_EQ(rows[1].bytesFreeText, "1.048.576");
 }
 
-TEST(Survey, LongUtf8LabelIsCutOnACharacterBoundary) {
+TEST_F(Survey, LongUtf8LabelIsCutOnACharacterBoundary) {
     // 78 ASCII bytes and then "é" twice: the second "é" would end at byte 82.
     const std::string label = std::string(78, 'a') + "\xC3\xA9\xC3\xA9";
-    auto m = machineWith(R"({"letter": "C", "volume": {"label": ")" + label + R"("}})");
-    const auto rows = surveyRows(*m);
+    auto& m = machineWith(R"({"letter": "C", "volume": {"label": ")" + label + R"("}})");
+    const auto rows = surveyRows(m);
     ASSERT_EQ(rows.size(), 1u);
     EXPECT_EQ(rows[0].VolumeLabel, std::string(78, 'a') + "\xC3\xA9");
 }
 
-TEST(Survey, LabelOfEightyBytesIsKeptWhole) {
+TEST_F(Survey, LabelOfEightyBytesIsKeptWhole) {
     const std::string label(80, 'L');
-    auto m = machineWith(R"({"letter": "C", "volume": {"label": ")" + label + R"("}})");
-    EXPECT_EQ(surveyRows(*m).at(0).VolumeLabel, label);
+    auto& m = machineWith(R"({"letter": "C", "volume": {"label": ")" + label + R"("}})");
+    EXPECT_EQ(surveyRows(m).at(0).VolumeLabel, label);
 }
 
-TEST(Survey, OlderSystemsAreMeasuredInClusters) {
-    auto m = machineWith(R"({"letter": "C", "space": {"bytes_per_sector": 512, "sectors_per_cluster": 8,
+TEST_F(Survey, OlderSystemsAreMeasuredInClusters) {
+    auto& m = machineWith(R"({"letter": "C", "space": {"bytes_per_sector": 512, "sectors_per_cluster": 8,
                                                      "total_clusters": 262144, "free_clusters": 65536}})",
                          R"("libraries": {"kernel32.dll": []})");
-    const auto rows = surveyRows(*m);
+    const auto rows = surveyRows(m);
     ASSERT_EQ(rows.size(), 1u);
     EXPECT_EQ(rows[0].sizeText, "1024.00 MB");
     EXPECT_EQ(rows[0].availableText, "256.00 MB");
     EXPECT_EQ(rows[0].percentFreeText, "    25.0%");
-    for (const sim::SimCall& call : m->calls()) EXPECT_NE(call.operation, "GetDiskFreeSpaceExA");
-    EXPECT_EQ(m->openHandleCount(), 0);  // the library was freed
+    for (const sim::SimCall& call : m.calls()) EXPECT_NE(call.operation, "GetDiskFreeSpaceExA");
+    EXPECT_EQ(m.openHandleCount(), 0);  // the library was freed
 }
 
-TEST(Survey, VolumeWithoutInformationKeepsItsSizes) {
-    auto m = machineWith(R"({"letter": "C", "volume": {"error": 1005},
+TEST_F(Survey, VolumeWithoutInformationKeepsItsSizes) {
+    auto& m = machineWith(R"({"letter": "C", "volume": {"error": 1005},
                              "space": {"total": 1048576, "free_to_caller": 524288}})");
-    const auto rows = surveyRows(*m);
+    const auto rows = surveyRows(m);
     ASSERT_EQ(rows.size(), 1u);
     EXPECT_EQ(rows[0].VolumeLabel, "");
     EXPECT_EQ(rows[0].FileSystemName, "");

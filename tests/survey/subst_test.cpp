@@ -9,6 +9,9 @@ namespace {
 
 using namespace zv::survey::testing;
 
+class SubstNt : public SurveyMachineTest {};
+class SubstOlder : public SurveyMachineTest {};
+
 int callCount(const sim::SimPlatform& m, const std::string& operation) {
     int count = 0;
     for (const sim::SimCall& call : m.calls()) count += call.operation == operation;
@@ -35,57 +38,57 @@ TEST(SubstPath, AppendsABackslashWhereMissing) {
     EXPECT_EQ(withTrailingBackslash("C:\\Temp\\\\"), "C:\\Temp\\\\");
 }
 
-TEST(SubstNt, QueryGivesTheFolderWithoutThePrefix) {
-    auto m = machineWith(kDrives, kSubstitutes);
-    EXPECT_EQ(QuerySubstDrive(*m, 'S'), "C:\\Temp");
-    EXPECT_EQ(QuerySubstDrive(*m, 'C'), "");  // an ordinary volume
-    EXPECT_EQ(QuerySubstDrive(*m, 'D'), "");
-    EXPECT_EQ(QuerySubstDrive(*m, 'M'), "");  // a network drive
-    EXPECT_EQ(QuerySubstDrive(*m, 'Q'), "");  // no drive at all
-    const sim::SimCall* query = lastCall(*m, "QueryDosDeviceA");
+TEST_F(SubstNt, QueryGivesTheFolderWithoutThePrefix) {
+    auto& m = machineWith(kDrives, kSubstitutes);
+    EXPECT_EQ(QuerySubstDrive(m, 'S'), "C:\\Temp");
+    EXPECT_EQ(QuerySubstDrive(m, 'C'), "");  // an ordinary volume
+    EXPECT_EQ(QuerySubstDrive(m, 'D'), "");
+    EXPECT_EQ(QuerySubstDrive(m, 'M'), "");  // a network drive
+    EXPECT_EQ(QuerySubstDrive(m, 'Q'), "");  // no drive at all
+    const sim::SimCall* query = lastCall(m, "QueryDosDeviceA");
     ASSERT_NE(query, nullptr);
     EXPECT_EQ(query->arguments.at(0), "Q:");
 }
 
-TEST(SubstNt, FailedQueryGivesEmptyText) {
-    auto m = machineWith(kDrives, std::string(kSubstitutes) + R"(, "faults": [{"operation": "QueryDosDeviceA", "error": 2}])");
-    EXPECT_EQ(QuerySubstDrive(*m, 'S'), "");
+TEST_F(SubstNt, FailedQueryGivesEmptyText) {
+    auto& m = machineWith(kDrives, std::string(kSubstitutes) + R"(, "faults": [{"operation": "QueryDosDeviceA", "error": 2}])");
+    EXPECT_EQ(QuerySubstDrive(m, 'S'), "");
 }
 
-TEST(SubstNt, CreatePassesThePathAsEnteredAndRemoveTakesItAway) {
-    auto m = machineWith(kDrives, kSubstitutes);
-    ASSERT_TRUE(CreateSubstDrive(*m, 'T', "C:\\Program Files\\Data\\"));
-    const sim::SimCall* define = lastCall(*m, "DefineDosDeviceA");
+TEST_F(SubstNt, CreatePassesThePathAsEnteredAndRemoveTakesItAway) {
+    auto& m = machineWith(kDrives, kSubstitutes);
+    ASSERT_TRUE(CreateSubstDrive(m, 'T', "C:\\Program Files\\Data\\"));
+    const sim::SimCall* define = lastCall(m, "DefineDosDeviceA");
     ASSERT_NE(define, nullptr);
     ASSERT_GE(define->arguments.size(), 3u);
     EXPECT_EQ(std::stoul(define->arguments[0], nullptr, 0), 0ul);
     EXPECT_EQ(define->arguments[1], "T:");
     EXPECT_EQ(define->arguments[2], "C:\\Program Files\\Data\\");
-    EXPECT_EQ(QuerySubstDrive(*m, 'T'), "C:\\Program Files\\Data\\");
-    EXPECT_NE(m->drives().GetLogicalDrives() & (1u << ('T' - 'A')), 0u);
+    EXPECT_EQ(QuerySubstDrive(m, 'T'), "C:\\Program Files\\Data\\");
+    EXPECT_NE(m.drives().GetLogicalDrives() & (1u << ('T' - 'A')), 0u);
 
-    ASSERT_TRUE(RemoveSubstDrive(*m, 'T'));
-    define = lastCall(*m, "DefineDosDeviceA");
+    ASSERT_TRUE(RemoveSubstDrive(m, 'T'));
+    define = lastCall(m, "DefineDosDeviceA");
     EXPECT_EQ(std::stoul(define->arguments[0], nullptr, 0), 2ul);
     EXPECT_EQ(define->arguments[1], "T:");
     EXPECT_EQ(define->arguments[2], "C:\\Program Files\\Data\\");
-    EXPECT_EQ(QuerySubstDrive(*m, 'T'), "");
-    EXPECT_EQ(m->drives().GetLogicalDrives() & (1u << ('T' - 'A')), 0u);
+    EXPECT_EQ(QuerySubstDrive(m, 'T'), "");
+    EXPECT_EQ(m.drives().GetLogicalDrives() & (1u << ('T' - 'A')), 0u);
 }
 
-TEST(SubstNt, RemovingALetterThatIsNoSubstituteLeavesItsVolumeAlone) {
-    auto m = machineWith(kDrives, kSubstitutes);
-    EXPECT_FALSE(RemoveSubstDrive(*m, 'C'));
-    EXPECT_FALSE(RemoveSubstDrive(*m, 'Q'));
-    EXPECT_EQ(callCount(*m, "DefineDosDeviceA"), 0);
-    EXPECT_NE(m->drives().GetLogicalDrives() & 0x4u, 0u);
+TEST_F(SubstNt, RemovingALetterThatIsNoSubstituteLeavesItsVolumeAlone) {
+    auto& m = machineWith(kDrives, kSubstitutes);
+    EXPECT_FALSE(RemoveSubstDrive(m, 'C'));
+    EXPECT_FALSE(RemoveSubstDrive(m, 'Q'));
+    EXPECT_EQ(callCount(m, "DefineDosDeviceA"), 0);
+    EXPECT_NE(m.drives().GetLogicalDrives() & 0x4u, 0u);
 }
 
-TEST(SubstNt, NoLetterNoDefinition) {
-    auto m = machineWith(kDrives, kSubstitutes);
-    EXPECT_FALSE(CreateSubstDrive(*m, 0, "C:\\Temp"));
-    EXPECT_FALSE(CreateSubstDrive(*m, '1', "C:\\Temp"));
-    EXPECT_EQ(callCount(*m, "DefineDosDeviceA"), 0);
+TEST_F(SubstNt, NoLetterNoDefinition) {
+    auto& m = machineWith(kDrives, kSubstitutes);
+    EXPECT_FALSE(CreateSubstDrive(m, 0, "C:\\Temp"));
+    EXPECT_FALSE(CreateSubstDrive(m, '1', "C:\\Temp"));
+    EXPECT_EQ(callCount(m, "DefineDosDeviceA"), 0);
 }
 
 const char* const kOlderFamily =
@@ -94,33 +97,33 @@ const char* const kOlderFamily =
        "short_names": {"C:\\Program Files\\Data": "C:\\PROGRA~1\\DATA"},
        "substitutes": [{"letter": "S", "target": "C:\\Program Files\\Data"}])";
 
-TEST(SubstOlder, QueryGivesTheLongFormOfTheFolder) {
-    auto m = machineWith(kDrives, kOlderFamily);
-    EXPECT_EQ(QuerySubstDrive(*m, 'S'), "C:\\Program Files\\Data");
-    EXPECT_EQ(QuerySubstDrive(*m, 's'), "C:\\Program Files\\Data");
-    EXPECT_EQ(QuerySubstDrive(*m, 'C'), "");
-    EXPECT_EQ(callCount(*m, "QueryDosDeviceA"), 0);
-    EXPECT_GE(callCount(*m, "VxDCall"), 1);
+TEST_F(SubstOlder, QueryGivesTheLongFormOfTheFolder) {
+    auto& m = machineWith(kDrives, kOlderFamily);
+    EXPECT_EQ(QuerySubstDrive(m, 'S'), "C:\\Program Files\\Data");
+    EXPECT_EQ(QuerySubstDrive(m, 's'), "C:\\Program Files\\Data");
+    EXPECT_EQ(QuerySubstDrive(m, 'C'), "");
+    EXPECT_EQ(callCount(m, "QueryDosDeviceA"), 0);
+    EXPECT_GE(callCount(m, "VxDCall"), 1);
 }
 
-TEST(SubstOlder, CreateHandsTheShortPathToTheServiceAndChecksTheResult) {
-    auto m = machineWith(kDrives, kOlderFamily);
-    ASSERT_TRUE(CreateSubstDrive(*m, 'T', "c:\\program files\\data\\"));
-    const sim::SimCall* shortName = lastCall(*m, "GetShortPathNameA");
+TEST_F(SubstOlder, CreateHandsTheShortPathToTheServiceAndChecksTheResult) {
+    auto& m = machineWith(kDrives, kOlderFamily);
+    ASSERT_TRUE(CreateSubstDrive(m, 'T', "c:\\program files\\data\\"));
+    const sim::SimCall* shortName = lastCall(m, "GetShortPathNameA");
     ASSERT_NE(shortName, nullptr);
     EXPECT_EQ(shortName->arguments.at(0), "c:\\program files\\data");  // without its final backslash
-    EXPECT_EQ(QuerySubstDrive(*m, 'T'), "C:\\Program Files\\Data");
-    EXPECT_EQ(callCount(*m, "DefineDosDeviceA"), 0);
+    EXPECT_EQ(QuerySubstDrive(m, 'T'), "C:\\Program Files\\Data");
+    EXPECT_EQ(callCount(m, "DefineDosDeviceA"), 0);
 
-    ASSERT_TRUE(RemoveSubstDrive(*m, 'T'));
-    EXPECT_EQ(QuerySubstDrive(*m, 'T'), "");
+    ASSERT_TRUE(RemoveSubstDrive(m, 'T'));
+    EXPECT_EQ(QuerySubstDrive(m, 'T'), "");
 }
 
-TEST(SubstOlder, CreateForAMissingFolderFails) {
-    auto m = machineWith(kDrives, kOlderFamily);
-    EXPECT_FALSE(CreateSubstDrive(*m, 'T', "C:\\Nowhere"));
-    EXPECT_EQ(QuerySubstDrive(*m, 'T'), "");
-    EXPECT_FALSE(RemoveSubstDrive(*m, 'C'));
+TEST_F(SubstOlder, CreateForAMissingFolderFails) {
+    auto& m = machineWith(kDrives, kOlderFamily);
+    EXPECT_FALSE(CreateSubstDrive(m, 'T', "C:\\Nowhere"));
+    EXPECT_EQ(QuerySubstDrive(m, 'T'), "");
+    EXPECT_FALSE(RemoveSubstDrive(m, 'C'));
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "platform/sim/sim_platform.h"
+#include "support/sim_fixture.h"
 #include "survey/drive_survey.h"
 
 #include <memory>
@@ -10,14 +11,16 @@
 
 namespace zv::survey::testing {
 
-inline std::unique_ptr<sim::SimPlatform> machine(const std::string& json) {
-    return sim::SimPlatform::fromText(json, "test-machine.json");
-}
-
-// A machine of the given drives (the text of the "drives" array) and further top-level keys.
-inline std::unique_ptr<sim::SimPlatform> machineWith(const std::string& drives, const std::string& more = {}) {
-    return machine("{\"schema\": 1, \"drives\": [" + drives + "]" + (more.empty() ? "" : ", " + more) + "}");
-}
+// Tests on simulated machines. After each test the fixture checks that every handle and
+// registry key was closed, the error mode is back where it started and no device was sent
+// a request it does not understand.
+class SurveyMachineTest : public zv::test::SimFixture {
+protected:
+    // A machine of the given drives (the text of the "drives" array) and further top-level keys.
+    sim::SimPlatform& machineWith(const std::string& drives, const std::string& more = {}) {
+        return load("{\"schema\": 1, \"drives\": [" + drives + "]" + (more.empty() ? "" : ", " + more) + "}");
+    }
+};
 
 // The caption and the thirteen column texts of a row, in list order.
 inline std::vector<std::string> textsOf(const DriveRecord& record) {

@@ -12,6 +12,8 @@ namespace {
 
 using namespace zv::survey::testing;
 
+class WindowSteps : public SurveyMachineTest {};
+
 // A list that records the steps it is asked for.
 class RecordingSink : public CollectingSink {
 public:
@@ -67,10 +69,10 @@ const char* const kThreeDrives = R"(
     {"letter": "D", "type": 5, "space": {"total": 1048576, "free_to_caller": 0}},
     {"letter": "E", "type": 2, "medium_present": false})";
 
-TEST(WindowSteps, RunInOrderAndSelectTheFirstRowWhenNoneWasSelected) {
-    auto m = machineWith(kThreeDrives);
+TEST_F(WindowSteps, RunInOrderAndSelectTheFirstRowWhenNoneWasSelected) {
+    auto& m = machineWith(kThreeDrives);
     ScriptedPump pump;
-    DriveSurvey survey(*m, pump);
+    DriveSurvey survey(m, pump);
     survey.setOpticalKindQuery([](char) { return std::string("CD-R"); });
     RecordingSink sink;
     sink.scroll = 37;
@@ -80,14 +82,14 @@ TEST(WindowSteps, RunInOrderAndSelectTheFirstRowWhenNoneWasSelected) {
     EXPECT_EQ(sink.steps, (std::vector<std::string>{"show", "begin", "clear", "add C", "add D", "add E", "drop", "end",
                                                     "select 0", "scroll 37", "hide"}));
     EXPECT_EQ(pump.count, 1);
-    EXPECT_EQ(m->currentErrorMode(), 0u);
+    EXPECT_EQ(m.currentErrorMode(), 0u);
     EXPECT_FALSE(survey.running());
 }
 
-TEST(WindowSteps, KeepTheSelectedIndexWhenTheRowStillExists) {
-    auto m = machineWith(kThreeDrives);
+TEST_F(WindowSteps, KeepTheSelectedIndexWhenTheRowStillExists) {
+    auto& m = machineWith(kThreeDrives);
     NullEventPump pump;
-    DriveSurvey survey(*m, pump);
+    DriveSurvey survey(m, pump);
     survey.setOpticalKindQuery([](char) { return std::string(); });
     RecordingSink sink;
     sink.selected = 2;
@@ -95,10 +97,10 @@ TEST(WindowSteps, KeepTheSelectedIndexWhenTheRowStillExists) {
     EXPECT_EQ(sink.selected, 2);
 }
 
-TEST(WindowSteps, SelectionBeyondTheNewListSelectsNothing) {
-    auto m = machineWith(kThreeDrives);
+TEST_F(WindowSteps, SelectionBeyondTheNewListSelectsNothing) {
+    auto& m = machineWith(kThreeDrives);
     NullEventPump pump;
-    DriveSurvey survey(*m, pump);
+    DriveSurvey survey(m, pump);
     survey.setOpticalKindQuery([](char) { return std::string(); });
     RecordingSink sink;
     sink.selected = 2;
@@ -109,20 +111,20 @@ TEST(WindowSteps, SelectionBeyondTheNewListSelectsNothing) {
     for (const std::string& step : sink.steps) EXPECT_NE(step.rfind("select", 0), 0u) << step;
 }
 
-TEST(WindowSteps, EmptyListSelectsNothing) {
-    auto m = machineWith("");
+TEST_F(WindowSteps, EmptyListSelectsNothing) {
+    auto& m = machineWith("");
     NullEventPump pump;
-    DriveSurvey survey(*m, pump);
+    DriveSurvey survey(m, pump);
     RecordingSink sink;
     survey.run({}, sink);
     EXPECT_EQ(sink.rowCount(), 0);
     EXPECT_EQ(sink.steps, (std::vector<std::string>{"show", "begin", "clear", "end", "scroll 0", "hide"}));
 }
 
-TEST(WindowSteps, AnErrorEndsTheSurveyButTheClosingStepsRun) {
-    auto m = machineWith(kThreeDrives);
+TEST_F(WindowSteps, AnErrorEndsTheSurveyButTheClosingStepsRun) {
+    auto& m = machineWith(kThreeDrives);
     ScriptedPump pump;
-    DriveSurvey survey(*m, pump);
+    DriveSurvey survey(m, pump);
     survey.setOpticalKindQuery([](char) { return std::string(); });
     RecordingSink sink;
     sink.throwOnRow = 1;  // the second row fails
@@ -130,8 +132,8 @@ TEST(WindowSteps, AnErrorEndsTheSurveyButTheClosingStepsRun) {
     EXPECT_EQ(sink.steps, (std::vector<std::string>{"show", "begin", "clear", "add C", "end", "hide"}));
     EXPECT_EQ(sink.rowCount(), 2);  // rows added so far stay
     EXPECT_EQ(pump.count, 1);
-    EXPECT_EQ(m->currentErrorMode(), 0u);
-    EXPECT_EQ(m->openHandleCount(), 0);
+    EXPECT_EQ(m.currentErrorMode(), 0u);
+    EXPECT_EQ(m.openHandleCount(), 0);
     EXPECT_FALSE(survey.running());
     // The next refresh runs normally.
     RecordingSink next;
@@ -139,23 +141,23 @@ TEST(WindowSteps, AnErrorEndsTheSurveyButTheClosingStepsRun) {
     EXPECT_EQ(next.rowCount(), 3);
 }
 
-TEST(WindowSteps, AnErrorInsideAQueryLeavesTheErrorModeAtZero) {
-    auto m = machineWith(kThreeDrives);
+TEST_F(WindowSteps, AnErrorInsideAQueryLeavesTheErrorModeAtZero) {
+    auto& m = machineWith(kThreeDrives);
     NullEventPump pump;
-    DriveSurvey survey(*m, pump);
+    DriveSurvey survey(m, pump);
     survey.setOpticalKindQuery([](char) -> std::string { throw std::runtime_error("drive went away"); });
     CollectingSink sink;
     EXPECT_THROW(survey.run({}, sink), std::runtime_error);
-    EXPECT_EQ(m->currentErrorMode(), 0u);
-    EXPECT_EQ(m->openHandleCount(), 0);
+    EXPECT_EQ(m.currentErrorMode(), 0u);
+    EXPECT_EQ(m.openHandleCount(), 0);
     EXPECT_EQ(lettersOf(sink.rows), "CD");  // D was in the list when its step failed
 }
 
 // A refresh that arrives while the survey lets messages run must not start a second survey.
-class Reentry : public ::testing::Test {
+class Reentry : public SurveyMachineTest {
 protected:
     void SetUp() override {
-        m_machine = machineWith(kThreeDrives);
+        m_machine = &machineWith(kThreeDrives);
         m_expected = surveyRows(*m_machine, {}, "DVD-R");
         ASSERT_EQ(m_expected.size(), 3u);
     }
@@ -163,7 +165,7 @@ protected:
         ASSERT_EQ(rows.size(), m_expected.size());
         for (size_t i = 0; i < rows.size(); ++i) EXPECT_EQ(textsOf(rows[i]), textsOf(m_expected[i]));
     }
-    std::unique_ptr<sim::SimPlatform> m_machine;
+    sim::SimPlatform* m_machine = nullptr;
     std::vector<DriveRecord> m_expected;
 };
 
