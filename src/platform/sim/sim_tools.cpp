@@ -82,7 +82,7 @@ public:
 
     void loadMachine(const JsonReader& root) override {
         if (root.has("checker")) loadChecker(root.child("checker"));
-        else m_checker = std::make_unique<SimCheckLibrary>(m_context, std::map<char, std::vector<CheckerEvent>>{});
+        else m_checker = std::make_unique<ScriptedCheckLibrary>(m_context, std::map<char, std::vector<CheckerEvent>>{});
         if (root.has("management")) loadManagement(root.child("management"));
     }
 
@@ -106,7 +106,7 @@ private:
         }
         // A missing library: the loader finds no "fmifs.dll".
         if (!checker.boolean("missing", false))
-            m_checker = std::make_unique<SimCheckLibrary>(m_context, std::move(scripts));
+            m_checker = std::make_unique<ScriptedCheckLibrary>(m_context, std::move(scripts));
     }
 
     void loadManagement(const JsonReader& management) {
@@ -115,7 +115,7 @@ private:
             if (management.has("rows")) management.fail("rows and error exclude each other");
             const auto hresult = static_cast<HRESULT>(
                 static_cast<uint32_t>(management.unsignedInteger("hresult", static_cast<uint32_t>(WBEM_E_FAILED))));
-            m_management = std::make_unique<SimManagement>(
+            m_management = std::make_unique<ScriptedManagement>(
                 std::vector<platform::ManagementObject>{}, hresult == S_OK ? WBEM_E_FAILED : hresult,
                 management.string("error", "The management service is not available"));
             return;
@@ -128,12 +128,12 @@ private:
                 object.properties.emplace_back(name, managementValue(row.child(name.c_str())));
             rows.push_back(std::move(object));
         }
-        m_management = std::make_unique<SimManagement>(std::move(rows), S_OK, std::string());
+        m_management = std::make_unique<ScriptedManagement>(std::move(rows), S_OK, std::string());
     }
 
     SimContext& m_context;
-    std::unique_ptr<SimCheckLibrary> m_checker;
-    std::unique_ptr<SimManagement> m_management;
+    std::unique_ptr<ScriptedCheckLibrary> m_checker;
+    std::unique_ptr<ScriptedManagement> m_management;
 };
 
 }  // namespace

@@ -2,16 +2,16 @@
 
 namespace zv::sim {
 
-SimCheckLibrary::SimCheckLibrary(SimContext& context, std::map<char, std::vector<CheckerEvent>> scripts)
+ScriptedCheckLibrary::ScriptedCheckLibrary(SimContext& context, std::map<char, std::vector<CheckerEvent>> scripts)
     : m_context(context), m_scripts(std::move(scripts)) {}
 
-std::vector<CheckerEvent> SimCheckLibrary::cleanScript() {
+std::vector<CheckerEvent> ScriptedCheckLibrary::cleanScript() {
     return {{CheckerEvent::Kind::Progress, 100, {}},
             {CheckerEvent::Kind::Line, 0, "The check found no problems."},
             {CheckerEvent::Kind::Done, 1, {}}};
 }
 
-void SimCheckLibrary::Chkdsk(const char16_t* driveRoot, const char16_t* fileSystemName, BOOL correctErrors,
+void ScriptedCheckLibrary::Chkdsk(const char16_t* driveRoot, const char16_t* fileSystemName, BOOL correctErrors,
                              BOOL verbose, BOOL checkOnlyIfDirty, BOOL scanDrive, void*, void*,
                              platform::FmifsCallback callback) {
     char letter = driveRoot && driveRoot[0] < 0x80 ? static_cast<char>(driveRoot[0]) : 0;

@@ -2,10 +2,10 @@
 
 namespace zv::sim {
 
-SimManagement::SimManagement(std::vector<platform::ManagementObject> rows, HRESULT failure, std::string failureText)
+ScriptedManagement::ScriptedManagement(std::vector<platform::ManagementObject> rows, HRESULT failure, std::string failureText)
     : m_rows(std::move(rows)), m_failure(failure), m_failureText(std::move(failureText)) {}
 
-HRESULT SimManagement::ExecQuery(const char*, const char*, const char* query,
+HRESULT ScriptedManagement::ExecQuery(const char*, const char*, const char* query,
                                  std::vector<platform::ManagementObject>* rows, std::string* errorText) {
     if (m_failure != S_OK) {
         if (errorText) *errorText = m_failureText;

@@ -21,9 +21,9 @@ struct CheckerEvent {
 
 // The check library: plays the script of the checked drive through the callback, and
 // stops at the first stop answer (then reports "done" without success).
-class SimCheckLibrary final : public platform::ICheckLibrary {
+class ScriptedCheckLibrary final : public platform::ICheckLibrary {
 public:
-    SimCheckLibrary(SimContext& context, std::map<char, std::vector<CheckerEvent>> scripts);
+    ScriptedCheckLibrary(SimContext& context, std::map<char, std::vector<CheckerEvent>> scripts);
     void Chkdsk(const char16_t* driveRoot, const char16_t* fileSystemName, BOOL correctErrors, BOOL verbose,
                 BOOL checkOnlyIfDirty, BOOL scanDrive, void* reserved1, void* reserved2,
                 platform::FmifsCallback callback) override;
@@ -37,9 +37,9 @@ private:
 };
 
 // The management service: the rows of the machine file, or the failure it names.
-class SimManagement final : public platform::IManagement {
+class ScriptedManagement final : public platform::IManagement {
 public:
-    SimManagement(std::vector<platform::ManagementObject> rows, HRESULT failure, std::string failureText);
+    ScriptedManagement(std::vector<platform::ManagementObject> rows, HRESULT failure, std::string failureText);
     HRESULT ExecQuery(const char* server, const char* nameSpace, const char* query,
                       std::vector<platform::ManagementObject>* rows, std::string* errorText) override;
 
