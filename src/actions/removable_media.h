@@ -6,6 +6,7 @@
 #include "platform/api/platform.h"
 
 #include <optional>
+#include <string>
 
 namespace zv::actions {
 
@@ -24,10 +25,17 @@ public:
     void CloseDefaultCD1Click();
     void InsertedMedia1Click(std::optional<char> selected);
 
-    // Whether the last eject, load, lock or unlock request was carried (for the command line).
+    // Whether the last eject, load, lock or unlock request was carried, the default CD's
+    // door command accepted, or the inserted medium named (for the command line).
     bool lastRequestSucceeded() const { return m_lastSucceeded; }
 
 private:
+    void LoadDriveMedia(char letter);
+    // `drive` is the letter and ":". False with the system's error code in *error.
+    bool EjectDriveMedia(const std::string& drive, win::DWORD* error);
+    bool SetDoorLock(char letter, bool lock);
+    std::string InsertedMediaText(char letter);
+
     platform::Platform& m_platform;
     IMessages& m_messages;
     win::HWND m_mainWindow;
