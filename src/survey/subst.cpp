@@ -13,6 +13,8 @@ namespace {
 using win::DWORD;
 
 constexpr DWORD kPathBufferSize = 256;
+// Get-full-path-name writes up to MAX_PATH characters and the terminating zero.
+constexpr DWORD kFullPathBufferSize = 261;
 constexpr DWORD kLongFileNameSubst = 0x71AA;   // int 21h: long-file-name subst service
 constexpr DWORD kLongFileNameFullPath = 0x7160; // int 21h: get full path name
 constexpr DWORD kSubstCreate = 0, kSubstTerminate = 1, kSubstQuery = 2;
@@ -64,7 +66,7 @@ std::string queryOlder(platform::Platform& platform, char letter) {
     const std::string shortText = textOf(shortPath.data(), shortPath.size());
     if (shortText.empty()) return {};
 
-    std::array<char, kPathBufferSize> longPath{};
+    std::array<char, kFullPathBufferSize> longPath{};
     platform::VxDRegisters regs;
     regs.eax = kLongFileNameFullPath;
     regs.ecx = kFullPathLongForm;
