@@ -1,20 +1,240 @@
-// Subcommands of this subsystem: not built yet.
+// zorvane-cli optical, media, eject, load, lock, unlock: the optical information window's
+// fields and capability lines, and the main window's removable-media commands.
 #include "cli/cli_context.h"
+
+#include "actions/removable_media.h"
+#include "common/error_box.h"
+#include "common/ui_services.h"
+#include "optical/capability_summary.h"
+#include "optical/inquiry_text.h"
+#include "optical/iso_disc_lib.h"
+
+#include <nlohmann/json.hpp>
+
+#include <functional>
 
 namespace zv::cli {
 
 namespace {
-int notYet(CliContext& context, const std::vector<std::string>&) {
-    context.err << "zorvane-cli: this command is not available yet\n";
-    return 2;
+
+using nlohmann::ordered_json;
+
+struct DriveRequest {
+    char letter = 0;
+    bool json = false;
+};
+
+DriveRequest parseDrive(const std::vector<std::string>& args, bool json, const char* command) {
+    DriveRequest request;
+    request.json = json;
+    for (const std::string& argument : args) {
+        if (argument == "--json") {
+            request.json = true;
+        } else if (!argument.empty() && argument[0] == '-') {
+            throw UsageError("unknown option '" + argument + "'");
+        } else if (request.letter) {
+            throw UsageError("unexpected argument '" + argument + "'");
+        } else {
+            request.letter = parseDriveArgument(argument);
+            if (!request.letter) throw UsageError("'" + argument + "' is no drive letter (write it as X:)");
+        }
+    }
+    if (!request.letter) throw UsageError(std::string(command) + " needs a drive letter, for example D:");
+    return request;
 }
+
+std::string dumpJson(const ordered_json& value) {
+    // Identification texts are bytes as the drive sends them: non-UTF-8 becomes U+FFFD.
+    return value.dump(2, ' ', false, ordered_json::error_handler_t::replace);
+}
+
+// Messages of the commands, printed as they are shown, and kept for --json.
+class PrintingMessages final : public IMessages {
+public:
+    PrintingMessages(std::ostream& out, bool quiet) : m_out(out), m_quiet(quiet) {}
+    std::vector<std::pair<std::string, std::string>> shown;  // kind, text
+
+    void showMessage(const std::string& text) override { print("message", text); }
+    DialogResult messageDialog(const std::string& text, DialogKind kind, DialogButtons) override {
+        static const char* const kinds[] = {"warning", "error", "information", "confirmation"};
+        print(kinds[int(kind)], text);
+        return DialogResult::Ok;
+    }
+    void messageBox(const std::string& text, const std::string&, MessageIcon icon) override {
+        print(icon == MessageIcon::Error ? "error" : "message", text);
+    }
+
+private:
+    void print(const std::string& kind, const std::string& text) {
+        shown.emplace_back(kind, text);
+        if (!m_quiet) m_out << text << "\n";
+    }
+    std::ostream& m_out;
+    bool m_quiet;
+};
+
+// Runs one of the main window's commands on the drive. Exit status 1 when the command
+// raised its error or the request failed.
+int runMediaCommand(CliContext& context, const std::vector<std::string>& args, const char* name,
+                    const std::function<void(actions::RemovableMediaCommands&, char)>& command) {
+    const DriveRequest request = parseDrive(args, context.json, name);
+    PrintingMessages messages(context.out, request.json);
+    actions::RemovableMediaCommands commands(context.platform, messages);
+    std::string error;
+    try {
+        command(commands, request.letter);
+    } catch (const CommandError& raised) {
+        error = errorBoxText(raised.what());
+    }
+    const bool succeeded = error.empty() && commands.lastRequestSucceeded();
+    if (request.json) {
+        ordered_json result = ordered_json::object();
+        result["drive"] = std::string(1, request.letter) + ":";
+        result["succeeded"] = succeeded;
+        ordered_json shown = ordered_json::array();
+        for (const auto& [kind, text] : messages.shown) shown.push_back({{"kind", kind}, {"text", text}});
+        result["messages"] = shown;
+        if (!error.empty()) result["error"] = error;
+        context.out << dumpJson(result) << "\n";
+    } else if (!error.empty()) {
+        context.err << "zorvane-cli: " << error << "\n";
+    }
+    return succeeded ? 0 : 1;
+}
+
+void printOpticalText(std::ostream& out, char letter, const optical::IdentificationFields& fields,
+                      const std::vector<std::string>& lines, const std::optional<optical::DvdPhysicalFormat>& disc) {
+    out << "Drive: " << letter << ":\n";
+    out << "Vendor: " << fields.vendor << "\n";
+    out << "Product ID: " << fields.productId << "\n";
+    out << "Revision: " << fields.revision << "\n";
+    out << "Vendor Spec: " << fields.vendorSpec << "\n";
+    out << "Detected Drive Capabilities:" << (lines.empty() ? " (none)" : "") << "\n";
+    for (const std::string& line : lines) out << "  " << line << "\n";
+    if (!disc) return;
+    out << "Disc:\n";
+    out << "  Book Type: " << disc->bookType << "\n";
+    out << "  Disc Size: " << disc->discSize << "\n";
+    out << "  Maximum Rate: " << disc->maximumRate << "\n";
+    out << "  Number of Layers: " << disc->layers << "\n";
+    out << "  Layer Type: " << disc->layerType << "\n";
+    out << "  Linear Density: " << disc->linearDensity << "\n";
+    out << "  Track Density: " << disc->trackDensity << "\n";
+}
+
+void printOpticalJson(std::ostream& out, char letter, const optical::IdentificationFields& fields,
+                      const std::vector<std::string>& lines, const std::optional<optical::DvdPhysicalFormat>& disc) {
+    ordered_json result = ordered_json::object();
+    result["drive"] = std::string(1, letter) + ":";
+    result["vendor"] = fields.vendor;
+    result["product_id"] = fields.productId;
+    result["revision"] = fields.revision;
+    result["vendor_spec"] = fields.vendorSpec;
+    result["capabilities"] = lines;
+    if (disc) {
+        result["disc"] = {{"book_type", disc->bookType},         {"disc_size", disc->discSize},
+                          {"maximum_rate", disc->maximumRate},   {"layers", disc->layers},
+                          {"layer_type", disc->layerType},       {"linear_density", disc->linearDensity},
+                          {"track_density", disc->trackDensity}};
+    } else {
+        result["disc"] = nullptr;
+    }
+    out << dumpJson(result) << "\n";
+}
+
+int runOptical(CliContext& context, const std::vector<std::string>& args) {
+    const DriveRequest request = parseDrive(args, context.json, "optical");
+    const char drive[3] = {request.letter, ':', 0};
+    if (context.platform.drives().GetDriveTypeA(drive) != win::DRIVE_CDROM) {
+        context.err << "zorvane-cli: " << drive << " is not a CD/DVD drive\n";
+        return 1;
+    }
+    NullEventPump pump;
+    const auto fields = optical::splitIdentification(optical::ReadInquiryText(context.platform, request.letter));
+    std::optional<optical::DvdPhysicalFormat> disc;
+    const auto lines =
+        optical::summaryLines(optical::QueryDriveCapabilitySummary(context.platform, pump, request.letter, &disc));
+    if (request.json) printOpticalJson(context.out, request.letter, fields, lines, disc);
+    else printOpticalText(context.out, request.letter, fields, lines, disc);
+    return 0;
+}
+
+int runMedia(CliContext& context, const std::vector<std::string>& args) {
+    return runMediaCommand(context, args, "media",
+                           [](actions::RemovableMediaCommands& c, char letter) { c.InsertedMedia1Click(letter); });
+}
+int runEject(CliContext& context, const std::vector<std::string>& args) {
+    return runMediaCommand(context, args, "eject",
+                           [](actions::RemovableMediaCommands& c, char letter) { c.EjectMedia1Click(letter); });
+}
+int runLoad(CliContext& context, const std::vector<std::string>& args) {
+    return runMediaCommand(context, args, "load",
+                           [](actions::RemovableMediaCommands& c, char letter) { c.LoadMedia1Click(letter); });
+}
+int runLock(CliContext& context, const std::vector<std::string>& args) {
+    return runMediaCommand(context, args, "lock",
+                           [](actions::RemovableMediaCommands& c, char letter) { c.LockCDDoor1Click(letter); });
+}
+int runUnlock(CliContext& context, const std::vector<std::string>& args) {
+    return runMediaCommand(context, args, "unlock",
+                           [](actions::RemovableMediaCommands& c, char letter) { c.UnlockCDDoor1Click(letter); });
+}
+
+constexpr const char* kOpticalHelp =
+    "Usage: zorvane-cli optical X: [--json]\n"
+    "\n"
+    "Prints what the optical information window shows for the CD/DVD drive X: the vendor,\n"
+    "product, revision and vendor-specific texts the drive reports, and its detected\n"
+    "capabilities, one line each. For a DVD in the drive, the disc's physical format\n"
+    "follows. The capability list is empty without the right to send commands to the\n"
+    "drive (root, or read-write access to its node), for a drive that is not ready, or for\n"
+    "a disc kind the drive does not name. Exit status 1 when X: is no CD/DVD drive.\n"
+    "\n"
+    "Options:\n"
+    "  --json            one JSON object: drive, vendor, product_id, revision, vendor_spec,\n"
+    "                    capabilities (array of lines), disc (object or null)\n"
+    "  --machine FILE    ask the simulated machine described by FILE\n";
+
+constexpr const char* kMediaHelp =
+    "Usage: zorvane-cli media X: [--json]\n"
+    "\n"
+    "Prints the main window's inserted-media message for the CD/DVD drive X:\n"
+    "\"X: Contains disk type: <kind>\". Exit status 1 when X: is no CD/DVD drive or the\n"
+    "drive did not name a known disc kind.\n";
+
+constexpr const char* kEjectHelp =
+    "Usage: zorvane-cli eject X: [--json]\n"
+    "\n"
+    "Ejects the medium of the CD/DVD or removable drive X: as the main window's \"Eject\n"
+    "Media\" does, printing its messages (\"Eject Failed: N\" with the system's error code).\n"
+    "File systems mounted from the drive are unmounted first. Exit status 1 when the\n"
+    "request failed.\n";
+
+constexpr const char* kLoadHelp =
+    "Usage: zorvane-cli load X: [--json]\n"
+    "\n"
+    "Closes the tray of the CD/DVD drive X: as \"Load Media\" does. Exit status 1 when the\n"
+    "request failed or X: is no CD/DVD drive.\n";
+
+constexpr const char* kLockHelp =
+    "Usage: zorvane-cli lock X: [--json]\n"
+    "\n"
+    "Locks the door of drive X: as \"Lock CD Door\" does and prints the confirmation.\n"
+    "Exit status 1 when the drive could not be opened or refused the request.\n";
+
+constexpr const char* kUnlockHelp =
+    "Usage: zorvane-cli unlock X: [--json]\n"
+    "\n"
+    "Unlocks the door of drive X: as \"Unlock CD Door\" does and prints the confirmation.\n"
+    "Exit status 1 when the drive could not be opened or refused the request.\n";
+
 }  // namespace
 
-const CliCommand kOpticalCommand = {"optical", "optical", "optical: not available yet\n", notYet};
-const CliCommand kMediaCommand = {"media", "media", "media: not available yet\n", notYet};
-const CliCommand kEjectCommand = {"eject", "eject", "eject: not available yet\n", notYet};
-const CliCommand kLoadCommand = {"load", "load", "load: not available yet\n", notYet};
-const CliCommand kLockCommand = {"lock", "lock", "lock: not available yet\n", notYet};
-const CliCommand kUnlockCommand = {"unlock", "unlock", "unlock: not available yet\n", notYet};
+const CliCommand kOpticalCommand = {"optical", "optical X: [--json]", kOpticalHelp, runOptical};
+const CliCommand kMediaCommand = {"media", "media X: [--json]", kMediaHelp, runMedia};
+const CliCommand kEjectCommand = {"eject", "eject X: [--json]", kEjectHelp, runEject};
+const CliCommand kLoadCommand = {"load", "load X: [--json]", kLoadHelp, runLoad};
+const CliCommand kLockCommand = {"lock", "lock X: [--json]", kLockHelp, runLock};
+const CliCommand kUnlockCommand = {"unlock", "unlock X: [--json]", kUnlockHelp, runUnlock};
 
 }  // namespace zv::cli
