@@ -11,9 +11,13 @@ packages=(
   libgtest-dev libgmock-dev
   # the program's helpers on the real machine
   util-linux eject xdg-utils e2fsprogs
+  # partition tables written to image files by the disk layout tests
+  fdisk
   # tests on the real kernel (loop images, FUSE mounts) and the window's screenshot
-  xfsprogs btrfs-progs dosfstools exfatprogs ntfs-3g fuse3 sshfs openssh-server openssh-client
+  xfsprogs btrfs-progs dosfstools exfatprogs ntfs-3g fusefat fuse3 sshfs openssh-server openssh-client
   xvfb xauth fonts-dejavu-core fio locales
+  # the main window's screenshot (scripts/screenshot.sh)
+  imagemagick x11-utils
 )
 
 missing=()

@@ -30,6 +30,19 @@ void DiskInfoView::chooseItem(int index) {
     cbDriveChange();
 }
 
+void DiskInfoView::chooseLetter(char letter) {
+    m_items = FixedDriveItems(m_platform);
+    const char wanted = char(std::toupper(static_cast<unsigned char>(letter)));
+    m_current = -1;
+    for (size_t i = 0; i < m_items.size(); ++i)
+        if (std::toupper(static_cast<unsigned char>(m_items[i][0])) == wanted) m_current = int(i);
+    if (m_current < 0) {
+        m_items.push_back(std::string(1, wanted) + ": [" + VolumeLabel(m_platform, wanted) + "]");
+        m_current = int(m_items.size()) - 1;
+    }
+    cbDriveChange();
+}
+
 void DiskInfoView::cbDriveChange() {
     const std::string text = boxText();
     if (text.empty()) return;

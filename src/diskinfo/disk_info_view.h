@@ -46,6 +46,9 @@ public:
     void chooseItem(int index);
     // The drive box text changed: refresh for the drive it names.
     void cbDriveChange();
+    // Fills the drive box and chooses the item of `letter`; a letter that is no fixed
+    // drive gets an item of its own (the command line may name any drive).
+    void chooseLetter(char letter);
 
     const std::vector<std::string>& items() const { return m_items; }
     int currentIndex() const { return m_current; }

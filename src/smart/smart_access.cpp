@@ -69,7 +69,7 @@ public:
     }
 
     bool enable(int i) {
-        SendCmdInParams request = smartRequest(i, platform::SMART_ENABLE_OPERATIONS);
+        SendCmdInParams request = smartRequest(i, platform::ATA_SMART_ENABLE_OPERATIONS);
         request.bufferSize = 0;
         if (send(SMART_SEND_DRIVE_COMMAND, request, SendCmdOutLayout::SectorReplySize, false)) return true;
         fail("SMART Enable Command Failed, Drive: " + std::to_string(i) + " : ");
@@ -114,8 +114,8 @@ private:
         request.regs.features = feature;
         request.regs.sectorCount = 1;
         request.regs.sectorNumber = 1;
-        request.regs.cylLow = platform::SMART_CYL_LOW;
-        request.regs.cylHigh = platform::SMART_CYL_HIGH;
+        request.regs.cylLow = platform::ATA_SMART_CYL_LOW;
+        request.regs.cylHigh = platform::ATA_SMART_CYL_HIGH;
         request.regs.driveHead = driveHead(i);
         request.regs.command = platform::ATA_SMART;
         request.driveNumber = BYTE(i);
@@ -176,9 +176,9 @@ bool runDeviceLoop(SmartDevice& device, uint8_t deviceMap, Goal goal, TSmartResu
         result->Firmware = out.identity.firmware;
         result->SizeBytes = out.identity.sizeBytes;
         result->IdentWord47 = out.identity.word47;
-        if (!device.readPage(i, platform::SMART_READ_DATA, "SMART Read Attr Command Failed, Drive: ")) continue;
+        if (!device.readPage(i, platform::ATA_SMART_READ_DATA, "SMART Read Attr Command Failed, Drive: ")) continue;
         std::vector<uint8_t> attributes(device.data(), device.data() + 512);
-        if (!device.readPage(i, platform::SMART_READ_THRESHOLDS, "SMART Read Threshold Command Failed, Drive: "))
+        if (!device.readPage(i, platform::ATA_SMART_READ_THRESHOLDS, "SMART Read Threshold Command Failed, Drive: "))
             continue;
         EvaluateAttributes(attributes.data(), device.data(), *result);
         out.answered = true;

@@ -294,11 +294,11 @@ struct SendCmdOutLayout {
 inline constexpr BYTE ATA_IDENTIFY_DEVICE = 0xEC;
 inline constexpr BYTE ATA_IDENTIFY_PACKET_DEVICE = 0xA1;
 inline constexpr BYTE ATA_SMART = 0xB0;
-inline constexpr BYTE SMART_READ_DATA = 0xD0;
-inline constexpr BYTE SMART_READ_THRESHOLDS = 0xD1;
-inline constexpr BYTE SMART_ENABLE_OPERATIONS = 0xD8;
-inline constexpr BYTE SMART_CYL_LOW = 0x4F;
-inline constexpr BYTE SMART_CYL_HIGH = 0xC2;
+inline constexpr BYTE ATA_SMART_READ_DATA = 0xD0;
+inline constexpr BYTE ATA_SMART_READ_THRESHOLDS = 0xD1;
+inline constexpr BYTE ATA_SMART_ENABLE_OPERATIONS = 0xD8;
+inline constexpr BYTE ATA_SMART_CYL_LOW = 0x4F;
+inline constexpr BYTE ATA_SMART_CYL_HIGH = 0xC2;
 
 // DRIVERSTATUS.bDriverError values (ntdddisk.h SMART_* status codes).
 inline constexpr BYTE SMART_NO_ERROR = 0;

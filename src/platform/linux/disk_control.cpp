@@ -121,22 +121,22 @@ bool commandOf(bool receive, const SendCmdInParams& r, AtaCommand* command, Smar
         c.sectorCount = 1;
         c.dataIn = true;
     } else if (regs.command == platform::ATA_SMART) {
-        if (regs.cylLow != platform::SMART_CYL_LOW || regs.cylHigh != platform::SMART_CYL_HIGH) {
+        if (regs.cylLow != platform::ATA_SMART_CYL_LOW || regs.cylHigh != platform::ATA_SMART_CYL_HIGH) {
             *refusal = refused(ERROR_INVALID_PARAMETER, platform::SMART_INVALID_REGISTER);
             return false;
         }
         c.features = regs.features;
-        c.lbaMid = platform::SMART_CYL_LOW;
-        c.lbaHigh = platform::SMART_CYL_HIGH;
-        if (receive && (regs.features == platform::SMART_READ_DATA || regs.features == platform::SMART_READ_THRESHOLDS)) {
+        c.lbaMid = platform::ATA_SMART_CYL_LOW;
+        c.lbaHigh = platform::ATA_SMART_CYL_HIGH;
+        if (receive && (regs.features == platform::ATA_SMART_READ_DATA || regs.features == platform::ATA_SMART_READ_THRESHOLDS)) {
             if (r.bufferSize != 512) {
                 *refusal = refused(ERROR_INVALID_PARAMETER, platform::SMART_INVALID_BUFFER);
                 return false;
             }
             c.sectorCount = 1;
-            c.lbaLow = regs.features == platform::SMART_READ_THRESHOLDS ? 1 : 0;
+            c.lbaLow = regs.features == platform::ATA_SMART_READ_THRESHOLDS ? 1 : 0;
             c.dataIn = true;
-        } else if (!receive && (regs.features == platform::SMART_ENABLE_OPERATIONS || regs.features == 0xD9)) {
+        } else if (!receive && (regs.features == platform::ATA_SMART_ENABLE_OPERATIONS || regs.features == 0xD9)) {
             c.lbaLow = 1;
         } else {
             *refusal = refused(ERROR_INVALID_PARAMETER, platform::SMART_INVALID_COMMAND);

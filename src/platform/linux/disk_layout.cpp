@@ -1,6 +1,5 @@
 #include "platform/linux/disk_layout.h"
 
-#include "platform/linux/block_devices.h"
 #include "platform/linux/sysfs.h"
 #include "platform/linux/udev_db.h"
 
@@ -40,6 +39,16 @@ std::u16string utf16Of(const std::string& text) {
 uint64_t parseNumber(const std::string& text, int base) {
     if (text.empty()) return 0;
     return std::strtoull(text.c_str(), nullptr, base);
+}
+
+// MAJ:MIN from the device directory's "dev" attribute.
+bool deviceNumbers(const std::string& dir, unsigned* major, unsigned* minor) {
+    const std::string numbers = readAttribute(dir + "/dev");
+    const size_t colon = numbers.find(':');
+    if (colon == std::string::npos || colon == 0) return false;
+    *major = unsigned(std::strtoul(numbers.c_str(), nullptr, 10));
+    *minor = unsigned(std::strtoul(numbers.c_str() + colon + 1, nullptr, 10));
+    return true;
 }
 
 bool recognized(uint8_t type) {
@@ -124,9 +133,9 @@ DiskLayout sysfsDiskLayout(const std::string& sysRoot, const std::string& diskNa
     DiskLayout layout;
     const std::string root = sysRoot == "/" ? std::string() : sysRoot;
     const std::string diskDir = root + "/sys/block/" + diskName;
-    auto disk = blockDeviceByName(sysRoot, diskName);
-    if (disk) {
-        const UdevRecord record = readUdevRecord(sysRoot, disk->major, disk->minor);
+    unsigned major = 0, minor = 0;
+    if (deviceNumbers(diskDir, &major, &minor)) {
+        const UdevRecord record = readUdevRecord(sysRoot, major, minor);
         const std::string scheme = record.value("ID_PART_TABLE_TYPE");
         layout.gpt = scheme == "gpt";
         layout.found = !scheme.empty();
@@ -143,8 +152,8 @@ DiskLayout sysfsDiskLayout(const std::string& sysRoot, const std::string& diskNa
         p.startSector = uint64_t(readNumber(dir + "/start", 0));
         p.sectors = uint64_t(readNumber(dir + "/size", 0));
         p.mbrType = kUnknownMbrType;
-        auto part = blockDeviceByName(sysRoot, entry);
-        const UdevRecord record = part ? readUdevRecord(sysRoot, part->major, part->minor) : UdevRecord{};
+        const UdevRecord record =
+            deviceNumbers(dir, &major, &minor) ? readUdevRecord(sysRoot, major, minor) : UdevRecord{};
         if (record.value("ID_PART_ENTRY_SCHEME") == "gpt") layout.gpt = true;
         const std::string type = record.value("ID_PART_ENTRY_TYPE");
         const uint64_t flags = parseNumber(record.value("ID_PART_ENTRY_FLAGS"), 16);

@@ -317,29 +317,29 @@ private:
             return a;
         }
         if (r.command != platform::ATA_SMART) return refuse(ERROR_INVALID_PARAMETER, platform::SMART_INVALID_COMMAND);
-        if (r.cylLow != platform::SMART_CYL_LOW || r.cylHigh != platform::SMART_CYL_HIGH) {
+        if (r.cylLow != platform::ATA_SMART_CYL_LOW || r.cylHigh != platform::ATA_SMART_CYL_HIGH) {
             ctx.note("S.M.A.R.T. command without the 4F/C2 signature");
             return refuse(ERROR_INVALID_PARAMETER, platform::SMART_INVALID_REGISTER);
         }
         if (atapi || !disk->hasSmart) return abort();
         if (!receive) {
-            if (r.features != platform::SMART_ENABLE_OPERATIONS && r.features != 0xD9)
+            if (r.features != platform::ATA_SMART_ENABLE_OPERATIONS && r.features != 0xD9)
                 return refuse(ERROR_INVALID_PARAMETER, platform::SMART_INVALID_COMMAND);
             if (const SimDiskFailure* f = disk->failure("enable", device))
                 return refuse(f->error, f->driverStatus, f->ideError);
-            disk->smartEnabled = r.features == platform::SMART_ENABLE_OPERATIONS;
+            disk->smartEnabled = r.features == platform::ATA_SMART_ENABLE_OPERATIONS;
             return {};
         }
         if (request.bufferSize != 512 || r.sectorCount != 1)
             return refuse(ERROR_INVALID_PARAMETER, platform::SMART_INVALID_BUFFER);
-        const char* kind = r.features == platform::SMART_READ_DATA         ? "attributes"
-                           : r.features == platform::SMART_READ_THRESHOLDS ? "thresholds"
+        const char* kind = r.features == platform::ATA_SMART_READ_DATA         ? "attributes"
+                           : r.features == platform::ATA_SMART_READ_THRESHOLDS ? "thresholds"
                                                                             : nullptr;
         if (!kind) return refuse(ERROR_INVALID_PARAMETER, platform::SMART_INVALID_COMMAND);
         if (const SimDiskFailure* f = disk->failure(kind, device)) return refuse(f->error, f->driverStatus, f->ideError);
         if (!disk->smartEnabled) return abort();
         SmartAnswer a;
-        a.data = r.features == platform::SMART_READ_DATA ? &disk->attributes : &disk->thresholds;
+        a.data = r.features == platform::ATA_SMART_READ_DATA ? &disk->attributes : &disk->thresholds;
         return a;
     }
 

@@ -1,8 +1,9 @@
-// Window factories of this subsystem; null while a window is not built.
+// Window factories of this subsystem.
 #include "app/tool_windows.h"
+#include "smart/ui/smart_window.h"
 
 namespace zv::app {
 
-QWidget* createSmartWindow(AppContext&) { return nullptr; }
+QWidget* createSmartWindow(AppContext& context) { return new smart::ui::TfrmSmart(context, context.mainWindow); }
 
 }  // namespace zv::app
