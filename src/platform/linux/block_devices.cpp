@@ -54,7 +54,37 @@ std::optional<BlockDevice> fromSysfsDir(const std::string& dir) {
     return device;
 }
 
+// "sdab" -> ("sd", 28): the letters after the driver's prefix count in base 26 without zero.
+bool lettersIndex(const std::string& name, std::string* family, uint64_t* index) {
+    for (const char* prefix : {"xvd", "sd", "vd", "hd"}) {
+        std::string p = prefix;
+        if (name.rfind(p, 0) != 0 || name.size() == p.size()) continue;
+        uint64_t value = 0;
+        for (size_t i = p.size(); i < name.size(); ++i) {
+            if (name[i] < 'a' || name[i] > 'z') return false;
+            value = value * 26 + uint64_t(name[i] - 'a' + 1);
+        }
+        *family = p;
+        *index = value;
+        return true;
+    }
+    return false;
+}
+
 }  // namespace
+
+bool diskNameLess(const std::string& a, const std::string& b) {
+    std::string fa, fb;
+    uint64_t ia = 0, ib = 0;
+    bool la = lettersIndex(a, &fa, &ia), lb = lettersIndex(b, &fb, &ib);
+    if (la && lb && fa == fb) return ia < ib;
+    std::string familyA = la ? fa : a, familyB = lb ? fb : b;
+    if (la || lb) {
+        if (familyA != familyB) return naturalLess(familyA, familyB);
+        return la < lb;
+    }
+    return naturalLess(a, b);
+}
 
 BlockKind kindOfDiskName(const std::string& name, const std::string& diskSysfsDir) {
     if (startsWith(name, "sr") || readNumber(diskSysfsDir + "/device/type", -1) == 5) return BlockKind::Optical;
@@ -101,6 +131,7 @@ std::vector<std::string> physicalDiskNames(const std::string& sysRoot) {
     std::vector<std::string> names;
     for (const auto& device : allWholeDevices(sysRoot))
         if (device.kind == BlockKind::Disk) names.push_back(device.name);
+    std::sort(names.begin(), names.end(), diskNameLess);
     return names;
 }
 

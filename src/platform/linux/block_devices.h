@@ -34,7 +34,11 @@ std::optional<BlockDevice> blockDeviceByName(const std::string& sysRoot, const s
 std::optional<BlockDevice> blockDeviceForSource(const std::string& sysRoot, const std::string& source);
 // Every entry of /sys/block, in natural order of the kernel names.
 std::vector<BlockDevice> allWholeDevices(const std::string& sysRoot);
-// Kernel names of physical disks (no loop, ram, zram, device-mapper, md, optical), natural order.
+// Order of disk names: sd/vd/hd/xvd disks by the number their letters spell (sdz < sdaa),
+// other names in natural order (nvme2n1 < nvme10n1); families alphabetically.
+bool diskNameLess(const std::string& a, const std::string& b);
+// Kernel names of physical disks (no loop, ram, zram, device-mapper, md, optical), in
+// diskNameLess order: index N is "\\.\PhysicalDriveN".
 std::vector<std::string> physicalDiskNames(const std::string& sysRoot);
 
 BlockKind kindOfDiskName(const std::string& name, const std::string& diskSysfsDir);

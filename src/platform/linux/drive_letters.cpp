@@ -34,11 +34,11 @@ bool under(const std::string& path, const char* place) {
 
 // Places where the system and its containers mount their own RAM file systems.
 bool isSystemPlace(const std::string& target) {
-    static const char* const kPlaces[] = {"/dev", "/run", "/sys", "/proc", "/tmp", "/var/run", "/var/lock",
-                                          "/var/tmp", "/var/lib/docker", "/snap", "/mnt/sandboxing"};
-    for (const char* place : kPlaces)
+    static const char* const kTrees[] = {"/dev", "/run", "/sys", "/proc", "/var/run", "/var/lock", "/var/lib/docker", "/snap"};
+    for (const char* place : kTrees)
         if (under(target, place)) return true;
-    return false;
+    // The temporary folders themselves; a RAM disk mounted below them is the user's.
+    return target == "/tmp" || target == "/var/tmp";
 }
 
 uint64_t monotonicNs() {
@@ -351,7 +351,7 @@ std::map<char, std::string> loadRemembered(LinuxContext& ctx) {
 
 void saveRemembered(LinuxContext& ctx, const std::map<char, std::string>& remembered) {
     if (ctx.options().configDir.empty()) return;
-    ::mkdir(ctx.options().configDir.c_str(), 0700);
+    makeFolders(ctx.options().configDir);
     std::string text = "# Drive letters last given to each volume (Zorvane)\n";
     for (const auto& [letter, key] : remembered) text += std::string(1, letter) + "\t" + key + "\n";
     std::string path = rememberedPath(ctx), temp = path + ".tmp";

@@ -32,11 +32,6 @@ std::string userHome() {
     return {};
 }
 
-void makeFolders(const std::string& path) {
-    for (size_t pos = 1; pos <= path.size(); ++pos)
-        if (pos == path.size() || path[pos] == '/') ::mkdir(path.substr(0, pos).c_str(), 0700);
-}
-
 class LinuxIo final : public platform::IIo {
 public:
     explicit LinuxIo(LinuxContext& ctx) : m_ctx(ctx) {}

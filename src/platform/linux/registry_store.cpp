@@ -208,8 +208,7 @@ const RegistryTree& RegistryStore::tree() {
 
 int RegistryStore::update(const std::function<void(RegistryTree&)>& change) {
     std::string folder = m_path.substr(0, m_path.find_last_of('/'));
-    for (size_t pos = 1; pos <= folder.size(); ++pos)
-        if (pos == folder.size() || folder[pos] == '/') ::mkdir(folder.substr(0, pos).c_str(), 0700);
+    makeFolders(folder);
     // One writer at a time across processes (the window and the command line).
     int lock = ::open((m_path + ".lock").c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
     if (lock >= 0) ::flock(lock, LOCK_EX);

@@ -18,11 +18,6 @@ const std::string kFolderPrefix = "\\??\\";
 
 std::string tablePath(LinuxContext& ctx) { return ctx.options().runtimeDir + "/substitutes"; }
 
-void makeFolders(const std::string& path) {
-    for (size_t pos = 1; pos <= path.size(); ++pos)
-        if (pos == path.size() || path[pos] == '/') ::mkdir(path.substr(0, pos).c_str(), 0700);
-}
-
 SubstDefinitions parseTable(const std::string& text) {
     SubstDefinitions table;
     size_t pos = 0;

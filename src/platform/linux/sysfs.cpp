@@ -62,6 +62,13 @@ int64_t readNumber(const std::string& path, int64_t fallback) {
     return value;
 }
 
+bool makeFolders(const std::string& path) {
+    for (size_t pos = 1; pos <= path.size(); ++pos)
+        if (pos == path.size() || path[pos] == '/') ::mkdir(path.substr(0, pos).c_str(), 0700);
+    struct stat st;
+    return ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
 bool pathExists(const std::string& path) {
     struct stat st;
     return ::lstat(path.c_str(), &st) == 0;
@@ -148,18 +155,9 @@ bool naturalLess(const std::string& a, const std::string& b) {
             i = ie;
             j = je;
         } else {
-            // A shorter alphabetic run sorts first: sdb < sdaa, as the kernel numbers disks.
-            size_t ie = i, je = j;
-            while (ie < a.size() && !std::isdigit(static_cast<unsigned char>(a[ie]))) ++ie;
-            while (je < b.size() && !std::isdigit(static_cast<unsigned char>(b[je]))) ++je;
-            std::string sa = a.substr(i, ie - i), sb = b.substr(j, je - j);
-            if (sa != sb) {
-                if (da != db) return da;
-                if (sa.size() != sb.size()) return sa.size() < sb.size();
-                return sa < sb;
-            }
-            i = ie;
-            j = je;
+            if (a[i] != b[j]) return a[i] < b[j];
+            ++i;
+            ++j;
         }
     }
     return (a.size() - i) < (b.size() - j);

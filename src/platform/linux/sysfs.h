@@ -21,9 +21,11 @@ std::vector<std::string> listDirectory(const std::string& path);
 // The path with every symbolic link resolved, relative links staying inside `root` (so
 // that a recorded tree resolves like the live system). "" when a part is missing.
 std::string resolveUnderRoot(const std::string& root, const std::string& absolute);
-// Kernel names in natural order: digits compare as numbers (sda < sdb < sdaa, nvme2n1 < nvme10n1).
+// Natural order: runs of digits compare as numbers (nvme2n1 < nvme10n1, loop9 < loop10).
 bool naturalLess(const std::string& a, const std::string& b);
 std::string trimmed(const std::string& text);
+// Creates a folder and its parents (mode 0700 for new ones); true when it exists afterwards.
+bool makeFolders(const std::string& path);
 std::string lowerCase(std::string text);
 
 }  // namespace zv::lnx

@@ -8,7 +8,7 @@ namespace zv::lnx {
 using namespace zv::win;
 
 std::string effectiveFsType(const std::string& mountedType, const VolumeIdentity& identity) {
-    bool fuse = mountedType == "fuseblk" || mountedType.rfind("fuse.", 0) == 0;
+    bool fuse = mountedType == "fuse" || mountedType == "fuseblk" || mountedType.rfind("fuse.", 0) == 0;
     if ((fuse || mountedType.empty()) && !identity.type.empty()) return identity.type;
     return mountedType;
 }
