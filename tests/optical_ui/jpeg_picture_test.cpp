@@ -49,7 +49,7 @@ unsigned char redLeftBlueRight(int x, int, int c) {
     return c == 2 ? 230 : 20;
 }
 // Busy pixels, so that most of the file is picture data rather than tables.
-unsigned char speckled(int x, int y, int c) { return static_cast<unsigned char>((x * 37 + y * 91 + c * 53) * 2654435761u >> 24); }
+unsigned char busyPixels(int x, int y, int c) { return static_cast<unsigned char>((x * 37 + y * 91 + c * 53) * 2654435761u >> 24); }
 unsigned char greyRamp(int x, int, int) { return static_cast<unsigned char>(x * 4); }
 
 }  // namespace
@@ -87,7 +87,7 @@ TEST(JpegPicture, RefusesBytesThatAreNoJpegWithAReason) {
 }
 
 TEST(JpegPicture, PictureThatEndsEarlyStillDecodes) {
-    const QByteArray bytes = encode(128, 128, JCS_RGB, 3, speckled);
+    const QByteArray bytes = encode(128, 128, JCS_RGB, 3, busyPixels);
     QString error;
     const QImage image = zv::app::decodeJpeg(bytes.left(bytes.size() * 2 / 3), &error);
     ASSERT_FALSE(image.isNull()) << error.toStdString();
