@@ -314,6 +314,11 @@ public:
     virtual void showMessage(const std::string& title, const std::string& text) = 0;
     // Asks for confirmation before a destructive tool runs.
     virtual bool confirm(const std::string& title, const std::string& text) = 0;
+    // The letter of the drive selected in the main window, 0 when none: the system tools that
+    // work on "the selected drive" (defragmenter, safe removal, formatter) take it from here.
+    virtual char selectedDrive() { return 0; }
+    // Minimizes the program's own windows (where the desktop offers no "minimize all").
+    virtual void minimizeOwnWindows() {}
 };
 
 // ---------------------------------------------------------------------------------------

@@ -43,6 +43,16 @@ std::unique_ptr<platform::IManagement> makeLinuxManagement(LinuxContext& ctx);
 // "\\?\Volume{...}\" for every volume with a file-system UUID, mounted or not.
 std::vector<std::string> linuxVolumeNames(LinuxContext& ctx);
 
+// ---- desktop programs (shell.cpp), for the shell and network connection stand-ins
+// The path of a program found on PATH (or `name` itself when it holds a "/" and is
+// executable); "" when absent.
+std::string findProgram(const std::string& name);
+// Runs a program to its end, at most `timeoutMs` (then it is killed), standard output and
+// error captured together. The exit status; -1 when it could not run to its end.
+int runTool(const std::vector<std::string>& argv, std::string* output, int timeoutMs);
+// Starts a program detached from Zorvane; false when it could not be started.
+bool startProgram(const std::vector<std::string>& argv);
+
 // ---- shell and network connections (shell.cpp, network_connect.cpp)
 std::unique_ptr<platform::IShell> makeLinuxShell(LinuxContext& ctx);
 DWORD linuxAddConnection(LinuxContext& ctx, const char* remoteName, const char* localName,
