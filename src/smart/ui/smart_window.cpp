@@ -13,6 +13,9 @@
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
+// The picture lives in a resource of the static window library: it is registered by hand.
+static void initSmartResources() { Q_INIT_RESOURCE(smart); }
+
 namespace zv::smart::ui {
 
 namespace {
@@ -68,6 +71,7 @@ TfrmSmart::TfrmSmart(app::AppContext& context, QWidget* parent)
 
     auto* picture = new QLabel;
     picture->setObjectName("Image1");
+    initSmartResources();
     const QImage image = app::loadJpegPicture(":/smart/smart_picture.jpg");
     if (!image.isNull()) picture->setPixmap(QPixmap::fromImage(image).scaledToHeight(200, Qt::SmoothTransformation));
     auto* upper = new QHBoxLayout;
@@ -83,6 +87,7 @@ TfrmSmart::TfrmSmart(app::AppContext& context, QWidget* parent)
     QStringList headers;
     for (const char* title : kSmartColumns) headers << title;
     ListView->setHeaderLabels(headers);
+    ListView->header()->setStretchLastSection(false);
     for (int c = 0; c < 10; ++c) {
         ListView->setColumnWidth(c, kColumns[c].width);
         ListView->headerItem()->setTextAlignment(c, kColumns[c].right ? Qt::AlignRight | Qt::AlignVCenter

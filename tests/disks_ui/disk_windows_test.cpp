@@ -1,0 +1,138 @@
+// The disk information and S.M.A.R.T. windows on the offscreen platform, on the example
+// disk machines: controls, columns, the drive boxes when shown twice, the picture.
+#include "app/tool_windows.h"
+#include "platform/sim/sim_platform.h"
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QComboBox>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QTreeWidget>
+
+namespace {
+
+using namespace zv;
+
+QApplication& application() {
+    static int argc = 1;
+    static char name[] = "zv_tests_disks_ui";
+    static char* argv[] = {name, nullptr};
+    static QApplication app(argc, argv);
+    return app;
+}
+
+class CollectedMessages final : public IMessages {
+public:
+    std::vector<std::string> texts;
+    void showMessage(const std::string& text) override { texts.push_back(text); }
+    DialogResult messageDialog(const std::string& text, DialogKind, DialogButtons) override {
+        texts.push_back(text);
+        return DialogResult::Ok;
+    }
+    void messageBox(const std::string& text, const std::string&, MessageIcon) override { texts.push_back(text); }
+};
+
+struct Window {
+    std::unique_ptr<sim::SimPlatform> m;
+    CollectedMessages messages;
+    NullEventPump pump;
+    app::AppContext context;
+    std::unique_ptr<QWidget> window;
+
+    Window(const char* machine, QWidget* (*factory)(app::AppContext&))
+        : m(sim::SimPlatform::fromFile(std::string(ZV_SOURCE_DIR) + "/examples/machines/" + machine + ".json")),
+          context{*m, messages, pump, nullptr, [](const std::string&) {}} {
+        application();
+        window.reset(factory(context));
+    }
+    template <typename T>
+    T* child(const char* name) {
+        return window->findChild<T*>(name);
+    }
+    QString text(const char* edit) {
+        auto* e = child<QLineEdit>(edit);
+        EXPECT_TRUE(e) << edit;
+        return e ? e->text() : QString();
+    }
+};
+
+}  // namespace
+
+TEST(DiskInfoWindowUi, FieldsFlagsAndDriveBox) {
+    Window w("disks-healthy", app::createDiskInfoWindow);
+    ASSERT_TRUE(w.window);
+    EXPECT_EQ(w.window->windowTitle(), "Disk Information");
+    EXPECT_EQ(w.window->size(), QSize(788, 385));
+    w.window->show();
+    w.window->hide();
+    w.window->show();
+    auto* box = w.child<QComboBox>("cbDrive");
+    ASSERT_TRUE(box);
+    EXPECT_FALSE(box->isEditable()) << "the drive box takes no typing";
+    ASSERT_EQ(box->count(), 2) << "showing twice does not repeat the drives";
+    EXPECT_EQ(box->itemText(0), "C: [System]");
+    EXPECT_EQ(w.text("info2"), "Fixed - NTFS");
+    EXPECT_EQ(w.text("info4"), "80,023,715,840 bytes");
+    EXPECT_EQ(w.text("Edit5"), "IFS");
+    EXPECT_EQ(w.text("info3"), "YES");
+    EXPECT_EQ(w.text("Edit11"), "5JT1ABCD");
+    for (const char* name : {"info2", "Info1", "Edit2", "Edit8"}) EXPECT_TRUE(w.child<QLineEdit>(name)->isReadOnly());
+    auto* flags = w.child<QListWidget>("clbFlags");
+    ASSERT_TRUE(flags);
+    ASSERT_EQ(flags->count(), 12);
+    EXPECT_EQ(flags->item(0)->text(), "Case Is Preserved");
+    EXPECT_EQ(flags->item(11)->text(), "Disk Quotas Support");
+
+    box->setCurrentIndex(1);
+    EXPECT_EQ(w.text("info2"), "Fixed - FAT32");
+    EXPECT_EQ(w.text("Edit4"), "2");
+    EXPECT_EQ(w.text("Edit5"), "FAT32");
+    EXPECT_EQ(flags->item(3)->checkState(), Qt::Unchecked);
+    EXPECT_EQ(flags->item(2)->checkState(), Qt::Checked);
+    EXPECT_TRUE(w.messages.texts.empty());
+}
+
+TEST(SmartWindowUi, ColumnsRowsPictureAndStatus) {
+    Window w("disks-failing", app::createSmartWindow);
+    ASSERT_TRUE(w.window);
+    EXPECT_EQ(w.window->windowTitle(), "SMART");
+    EXPECT_EQ(w.window->size(), QSize(633, 446));
+    auto* picture = w.child<QLabel>("Image1");
+    ASSERT_TRUE(picture);
+    EXPECT_FALSE(picture->pixmap().isNull()) << "the JPEG picture was decoded";
+    w.window->show();
+    w.window->hide();
+    w.window->show();
+    auto* box = w.child<QComboBox>("cbdrive");
+    ASSERT_TRUE(box);
+    EXPECT_TRUE(box->isEditable());
+    EXPECT_EQ(box->count(), 1);
+    EXPECT_EQ(w.text("Edit1"), "SMART Test Failed, Bad Attributes 2");
+    EXPECT_EQ(w.text("Edit7"), "0");
+    EXPECT_EQ(w.text("Edit3"), "HTS541040G9AT00");
+
+    auto* list = w.child<QTreeWidget>("ListView");
+    ASSERT_TRUE(list);
+    ASSERT_EQ(list->columnCount(), 10);
+    const char* titles[] = {"Attribute", "Name", "State", "Current", "Worst", "Threshold", "Raw Value", "Fre-Fail", "Events", "Error Rate"};
+    const int widths[] = {52, 110, 40, 48, 45, 60, 80, 50, 50, 70};
+    for (int c = 0; c < 10; ++c) {
+        EXPECT_EQ(list->headerItem()->text(c), titles[c]);
+        EXPECT_EQ(list->columnWidth(c), widths[c]) << c;
+    }
+    ASSERT_EQ(list->topLevelItemCount(), 9);
+    EXPECT_EQ(list->topLevelItem(1)->text(6), "1,811");
+    EXPECT_TRUE(list->topLevelItem(1)->textAlignment(6) & Qt::AlignRight);
+    EXPECT_EQ(list->topLevelItem(2)->text(2), "Failing Now");
+
+    // Typing a drive without a disk answer: only the number, and a word on why.
+    box->setEditText("Q");
+    EXPECT_EQ(w.text("Edit7"), "-1");
+    EXPECT_EQ(w.text("Edit1"), "");
+    EXPECT_EQ(list->topLevelItemCount(), 0);
+    EXPECT_FALSE(w.child<QLabel>("lblStatus")->text().isEmpty());
+}
