@@ -173,13 +173,15 @@ SmartReply executeSmart(LinuxContext& ctx, HandleEntry& handle, const AtaCommand
         }
         return refused(deniedError, platform::SMART_IDE_ERROR);
     };
+    const bool scsiDriven = disk.rfind("sd", 0) == 0;
+    const bool legacyIde = disk.rfind("hd", 0) == 0;
+    // NVMe, virtio and MMC disks take no ATA commands, whoever asks.
+    if (!scsiDriven && !legacyIde) return refused(ERROR_INVALID_FUNCTION, platform::SMART_INVALID_IOCTL);
     // Without an open node (the user may not open the disk) only the kernel's copy of the
     // IDENTIFY data is within reach.
     if (handle.fd < 0) return fromSysfs(ERROR_ACCESS_DENIED);
-    AtaOutcome outcome;
-    if (disk.rfind("sd", 0) == 0) outcome = sendAtaPassThrough(ctx.seam(), handle.fd, command, data);
-    else if (disk.rfind("hd", 0) == 0) outcome = sendHdioDriveCommand(ctx.seam(), handle.fd, command, data);
-    else return refused(ERROR_INVALID_FUNCTION, platform::SMART_INVALID_IOCTL);  // NVMe, virtio, MMC: no ATA
+    const AtaOutcome outcome = scsiDriven ? sendAtaPassThrough(ctx.seam(), handle.fd, command, data)
+                                          : sendHdioDriveCommand(ctx.seam(), handle.fd, command, data);
     if (outcome.errnoValue == EPERM || outcome.errnoValue == EACCES) return fromSysfs(ERROR_ACCESS_DENIED);
     SmartReply reply = fromOutcome(outcome);
     reply.data = reply.error == 0 && command.dataIn;
