@@ -18,6 +18,10 @@
 #include <QToolBar>
 #include <QVBoxLayout>
 
+// The pictures live in the window library; a static library's resources are registered by
+// hand, since nothing else references them.
+static void registerPictures() { Q_INIT_RESOURCE(app); }
+
 namespace zv::app {
 
 TForm1::TForm1(AppContext& context, bool noRefresh, actions::WebAddresses addresses)
@@ -35,6 +39,7 @@ TForm1::TForm1(AppContext& context, bool noRefresh, actions::WebAddresses addres
           else
               QApplication::restoreOverrideCursor();
       }) {
+    registerPictures();
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(QStringLiteral("Zorvane"));
     setWindowIcon(QIcon(QStringLiteral(":/zorvane/zorvane.png")));

@@ -94,7 +94,11 @@ void TForm1::buildToolBar() {
         "QToolButton { color: white; border: 0px; background: transparent; padding: 0px; }"
         "QToolButton:hover { background: rgba(255, 255, 255, 40); }"
         "QToolButton:pressed { background: rgba(0, 0, 0, 40); }"
-        "QToolButton:disabled { color: #9fb0d8; }"));
+        "QToolButton:disabled { color: #9fb0d8; }"
+        "QToolButton::menu-button { border: 0px; background: transparent; width: 12px; }"));
+    QFont captions = ToolBar1->font();
+    captions.setPixelSize(10);
+    ToolBar1->setFont(captions);
     addToolBar(Qt::TopToolBarArea, ToolBar1);
 
     for (const auto& entry : toolButtons()) {
