@@ -7,7 +7,7 @@ jobs=$(nproc)
 "$here/scripts/install-deps.sh"
 
 echo "== Build"
-"$here/scripts/build.sh" "$here/build" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DZV_WERROR=ON
+"$here/scripts/build.sh" "$here/build" -DCMAKE_BUILD_TYPE=Release -DZV_WERROR=ON
 echo "== Tests"
 (cd "$here/build" && ctest --output-on-failure -j"$jobs")
 
