@@ -16,4 +16,5 @@ echo "== Build (AddressSanitizer, UndefinedBehaviorSanitizer)"
 echo "== Tests (AddressSanitizer, UndefinedBehaviorSanitizer)"
 export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1
 export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
+export LSAN_OPTIONS="suppressions=$here/tests/sanitizers/lsan.supp:print_suppressions=0"
 (cd "$here/build-asan" && ctest --output-on-failure -j"$jobs")
