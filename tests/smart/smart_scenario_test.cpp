@@ -241,3 +241,16 @@ TEST_F(SmartScenario, DriveOnNoDiskShowsMinusOne) {
     EXPECT_EQ(view.fields().physicalDrive, "-1");
     EXPECT_EQ(view.fields().status.rfind("Unable to open physical drive: ", 0), 0u) << view.fields().status;
 }
+
+TEST_F(SmartScenario, OlderFamilyReadsThroughTheSmartDriver) {
+    auto& m = load(diskMachine(kGoodDisk, R"("system": {"family": "windows"})"));
+    TSmartResult result;
+    std::string error;
+    ASSERT_TRUE(ReadSmartData(m, 0, result, error)) << error << describeCalls(m);
+    EXPECT_EQ(result.Model, "TEST DISK");
+    EXPECT_EQ(result.AttrCount, 2);
+    bool openedDriver = false;
+    for (const auto* call : callsNamed(m, "CreateFileA"))
+        openedDriver = openedDriver || call->arguments[0].find("SMARTVSD") != std::string::npos;
+    EXPECT_TRUE(openedDriver) << describeCalls(m);
+}

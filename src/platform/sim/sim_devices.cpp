@@ -85,7 +85,10 @@ HANDLE SimIo::openDevice(CallRecord& call, const char*, const std::string& name,
     handle.access = access;
     handle.share = share;
     handle.flags = flags;
-    if (disposition != OPEN_EXISTING) return failed(ERROR_INVALID_PARAMETER);
+    // Devices open existing; the older family's virtual drivers are loaded by CREATE_NEW.
+    const bool virtualDriver = equalsNoCase(rest, "SMARTVSD");
+    if (disposition != OPEN_EXISTING && !(virtualDriver && disposition == CREATE_NEW))
+        return failed(ERROR_INVALID_PARAMETER);
 
     const char letter = rest.size() == 2 ? parseLetter(rest) : 0;
     if (letter) {
@@ -128,8 +131,9 @@ BOOL SimIo::DeviceIoControl(HANDLE device, DWORD ioControlCode, const void* inBu
         return call.fail(*error);
     if (!handle) return call.fail(ERROR_INVALID_HANDLE);
     if (handle->kind != SimHandle::Kind::Device) return call.fail(ERROR_INVALID_FUNCTION);
-    // The control code carries the access it needs (CTL_CODE bits 14-15).
-    const DWORD needed = (ioControlCode >> 14) & 3;
+    // The control code carries the access it needs (CTL_CODE bits 14-15). The older
+    // family's drivers ("\\.\SMARTVSD") are opened without access rights and check none.
+    const DWORD needed = handle->device.smartVsd ? 0 : (ioControlCode >> 14) & 3;
     if (((needed & FILE_READ_ACCESS) && !hasReadAccess(handle->access)) ||
         ((needed & FILE_WRITE_ACCESS) && !hasWriteAccess(handle->access))) {
         call.note("the handle lacks the access this request needs");
