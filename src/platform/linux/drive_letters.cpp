@@ -23,6 +23,9 @@ namespace {
 
 constexpr long kProcSuperMagic = 0x9fa0;
 constexpr uint64_t kBlockCheckIntervalNs = 1'000'000'000;
+// Our own changes (substitutes, connections) invalidate the table at once; changes made by
+// others show within this time, or at the next GetLogicalDrives.
+constexpr uint64_t kQuietNs = 200'000'000;
 
 enum Group { RootGroup, FixedGroup, RemovableGroup, OpticalGroup, LoopGroup, RamDeviceGroup, NetworkGroup,
              RamFsGroup, RememberedGroup };
@@ -451,21 +454,24 @@ void rebuild(LinuxContext& ctx, LinuxContext::LetterState& state) {
     state.built = true;
 }
 
-void refreshIfNeeded(LinuxContext& ctx) {
+void refreshIfNeeded(LinuxContext& ctx, bool now = false) {
     auto& state = ctx.letters();
+    const uint64_t started = monotonicNs();
+    if (state.built && !now && started - state.lastCheckNs < kQuietNs) return;
     bool changed = mountTableChanged(ctx, state) || !state.built;
     std::string fstabStamp = fileStamp(ctx.sysPath("/etc/fstab"));
     std::string substStamp = substitutesStamp(ctx);
     if (fstabStamp != state.fstabStamp || substStamp != state.substStamp) changed = true;
-    uint64_t now = monotonicNs();
-    if (changed || now - state.lastBlockCheckNs >= kBlockCheckIntervalNs) {
+    if (changed || started - state.lastBlockCheckNs >= kBlockCheckIntervalNs) {
         std::string names = blockNames(ctx);
         if (names != state.blockNames) changed = true;
         state.blockNames = names;
-        state.lastBlockCheckNs = now;
+        state.lastBlockCheckNs = started;
     }
+    state.lastCheckNs = started;
     if (!changed) return;
     rebuild(ctx, state);
+    state.storageFacts.clear();
     state.fstabStamp = fstabStamp;
     state.substStamp = substitutesStamp(ctx);  // loading may have created the table
 }
@@ -479,6 +485,8 @@ const LetterEntry* letterEntry(LinuxContext& ctx, char letter) {
     const auto& slot = ctx.letters().table[size_t(letter - 'A')];
     return slot ? &*slot : nullptr;
 }
+
+void checkLettersNow(LinuxContext& ctx) { refreshIfNeeded(ctx, true); }
 
 void invalidateLetters(LinuxContext& ctx) { ctx.letters().built = false; }
 

@@ -16,6 +16,7 @@
 #include "platform/linux/block_devices.h"
 #include "platform/linux/linux_context.h"
 #include "platform/linux/mount_table.h"
+#include "platform/linux/storage_property.h"
 #include "platform/linux/volume_probe.h"
 
 #include <array>
@@ -67,7 +68,11 @@ struct LinuxContext::LetterState {
     std::string substStamp;
     std::string blockNames;
     uint64_t lastBlockCheckNs = 0;
+    uint64_t lastCheckNs = 0;     // when the tables were last compared with the system
     std::vector<MountEntry> mounts;
+    // Identification of whole disks by sysfs directory; it holds while the set of block
+    // devices stays the same, so it is dropped at every rebuild.
+    std::map<std::string, StorageFacts> storageFacts;
     std::map<char, std::string> remembered;
     bool rememberedLoaded = false;
 
@@ -76,7 +81,11 @@ struct LinuxContext::LetterState {
 
 // The entry of a letter after a refresh when the tables changed; null when the letter
 // stands for nothing.
+// Within a short quiet time after a check the tables are taken as they are: one survey
+// asks of every letter a dozen times.
 const LetterEntry* letterEntry(LinuxContext& ctx, char letter);
+// Compares the tables with the system now (a survey's first question).
+void checkLettersNow(LinuxContext& ctx);
 // Rebuilds the table at the next query (after a substitute or a connection changed).
 void invalidateLetters(LinuxContext& ctx);
 // The current mount table (refreshed like the letter table).

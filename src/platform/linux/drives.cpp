@@ -34,6 +34,7 @@ public:
     explicit LinuxDrives(LinuxContext& ctx) : m_ctx(ctx) {}
 
     DWORD GetLogicalDrives() override {
+        checkLettersNow(m_ctx);
         DWORD mask = 0;
         for (char letter = 'A'; letter <= 'Z'; ++letter) {
             const LetterEntry* entry = letterEntry(m_ctx, letter);

@@ -2,6 +2,8 @@
 // the SCSI host and the components of the device's sysfs path.
 #include "platform/linux/storage_property.h"
 
+#include "platform/linux/drive_letters.h"
+
 #include "platform/api/codec.h"
 #include "platform/linux/sysfs.h"
 #include "platform/linux/udev_db.h"
@@ -159,7 +161,10 @@ BOOL storagePropertyQuery(LinuxContext& ctx, HandleEntry& handle, const void* in
         ctx.setLastError(ERROR_INSUFFICIENT_BUFFER);
         return FALSE;
     }
-    std::vector<uint8_t> descriptor = deviceDescriptor(storageFactsOf(ctx.options().sysRoot, dir));
+    auto& known = ctx.letters().storageFacts;
+    auto cached = known.find(dir);
+    if (cached == known.end()) cached = known.emplace(dir, storageFactsOf(ctx.options().sysRoot, dir)).first;
+    std::vector<uint8_t> descriptor = deviceDescriptor(cached->second);
     size_t n = std::min<size_t>(descriptor.size(), outSize);
     std::memcpy(out, descriptor.data(), n);
     if (returned) *returned = DWORD(n);
