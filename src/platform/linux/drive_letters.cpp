@@ -163,7 +163,7 @@ std::optional<VolumeCandidate> candidateForMount(const std::string& sysRoot, con
         }
         fillFromDevice(entry, *device);
         entry.target.driveType = driveTypeOfDevice(*device);
-        entry.identity = probeVolume(sysRoot, device->node(), device->major, device->minor);
+        entry.identity = probeVolume(sysRoot, device->node(), device->major, device->minor, mount.fsType);
         entry.key = entry.identity.uuid.empty() ? "dev:" + deviceIdentity(sysRoot, *device) +
                                                       "#" + std::to_string(device->partition)
                                                 : "uuid:" + entry.identity.uuid;

@@ -19,13 +19,26 @@ std::string lookup(blkid_probe probe, const char* name) {
     return text;
 }
 
-bool probeWithBlkid(const std::string& path, VolumeIdentity& identity) {
+// libblkid's name of a mounted file-system type; empty where the kernel's name says
+// nothing about the superblock (FUSE).
+std::string blkidTypeOf(const std::string& mountedType) {
+    if (mountedType.empty() || mountedType.rfind("fuse", 0) == 0) return {};
+    if (mountedType == "ntfs3") return "ntfs";
+    if (mountedType == "msdos" || mountedType == "fat") return "vfat";
+    return mountedType;
+}
+
+bool probeWithBlkid(const std::string& path, VolumeIdentity& identity, const std::string& onlyType) {
     if (::access(path.c_str(), R_OK) != 0) return false;
     blkid_probe probe = blkid_new_probe_from_filename(path.c_str());
     if (!probe) return false;
     blkid_probe_enable_superblocks(probe, 1);
     blkid_probe_set_superblocks_flags(probe, BLKID_SUBLKS_LABEL | BLKID_SUBLKS_UUID | BLKID_SUBLKS_TYPE |
                                                  BLKID_SUBLKS_VERSION | BLKID_SUBLKS_SECTYPE);
+    if (!onlyType.empty()) {
+        char* names[] = {const_cast<char*>(onlyType.c_str()), nullptr};
+        blkid_probe_filter_superblocks_type(probe, BLKID_FLTR_ONLYIN, names);
+    }
     bool found = blkid_do_safeprobe(probe) == 0;
     if (found) {
         identity.type = lookup(probe, "TYPE");
@@ -40,10 +53,13 @@ bool probeWithBlkid(const std::string& path, VolumeIdentity& identity) {
 
 }  // namespace
 
-VolumeIdentity probeVolume(const std::string& sysRoot, const std::string& node, unsigned major, unsigned minor) {
+VolumeIdentity probeVolume(const std::string& sysRoot, const std::string& node, unsigned major, unsigned minor,
+                           const std::string& mountedType) {
     VolumeIdentity identity;
     std::string path = sysRoot == "/" ? node : sysRoot + node;
-    if (!node.empty() && probeWithBlkid(path, identity)) return identity;
+    const std::string hint = blkidTypeOf(mountedType);
+    if (!node.empty() && !hint.empty() && probeWithBlkid(path, identity, hint)) return identity;
+    if (!node.empty() && probeWithBlkid(path, identity, {})) return identity;
     UdevRecord record = readUdevRecord(sysRoot, major, minor);
     if (!record.present || record.value("ID_FS_TYPE").empty()) return identity;
     identity.type = record.value("ID_FS_TYPE");

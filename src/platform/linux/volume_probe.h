@@ -15,7 +15,10 @@ struct VolumeIdentity {
 };
 
 // `node` is the device node as the system names it ("/dev/sdb1"); it is probed under
-// `sysRoot` and looked up in the udev database by its numbers.
-VolumeIdentity probeVolume(const std::string& sysRoot, const std::string& node, unsigned major, unsigned minor);
+// `sysRoot` and looked up in the udev database by its numbers. `mountedType` is the type
+// the mount table gives, if any: that file system is looked for first, which spares
+// reading every other kind of superblock; all kinds are tried when it is not found.
+VolumeIdentity probeVolume(const std::string& sysRoot, const std::string& node, unsigned major, unsigned minor,
+                           const std::string& mountedType = {});
 
 }  // namespace zv::lnx
