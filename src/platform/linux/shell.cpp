@@ -353,10 +353,13 @@ private:
         return runInTerminal(title, command) ? kLaunched : SE_ERR_FNF;
     }
 
-    // Runs a long tool where the user can watch it: in a terminal window when the desktop has
-    // one, else on its own.
+    // Runs a long tool where the user can watch it: in a terminal window when there is a
+    // desktop with one, else on its own.
     bool runInTerminal(const std::string& title, const std::vector<std::string>& command) {
-        if (!findProgram("x-terminal-emulator").empty()) {
+        const char* x11 = std::getenv("DISPLAY");
+        const char* wayland = std::getenv("WAYLAND_DISPLAY");
+        const bool desktop = (x11 && *x11) || (wayland && *wayland);
+        if (desktop && !findProgram("x-terminal-emulator").empty()) {
             std::vector<std::string> argv{"x-terminal-emulator", "-e", "sh", "-c",
                                           "\"$@\"; echo; printf 'Press Enter to close. '; read answer", "sh"};
             argv.insert(argv.end(), command.begin(), command.end());
