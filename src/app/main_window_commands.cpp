@@ -6,6 +6,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QDialog>
+#include <QFontMetrics>
 #include <QMenu>
 #include <QMenuBar>
 #include <QToolBar>
@@ -105,6 +106,13 @@ void TForm1::buildToolBar() {
         auto* button = new QToolButton(ToolBar1);
         button->setObjectName(QString::fromLatin1(entry.objectName));
         button->setText(QString::fromLatin1(entry.caption));
+        // A caption wider than its button ("Properties" in most desktop fonts) is set a pixel
+        // smaller rather than cut.
+        if (QFontMetrics(captions).horizontalAdvance(button->text()) > 52) {
+            QFont narrower = captions;
+            narrower.setPixelSize(9);
+            button->setFont(narrower);
+        }
         button->setIcon(QIcon(QStringLiteral(":/zorvane/toolbar/%1.png").arg(QString::fromLatin1(entry.picture))));
         button->setIconSize(QSize(32, 32));
         button->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
