@@ -106,13 +106,14 @@ void TForm1::buildToolBar() {
         auto* button = new QToolButton(ToolBar1);
         button->setObjectName(QString::fromLatin1(entry.objectName));
         button->setText(QString::fromLatin1(entry.caption));
-        // A caption wider than its button ("Properties" in most desktop fonts) is set a pixel
-        // smaller rather than cut.
-        if (QFontMetrics(captions).horizontalAdvance(button->text()) > 52) {
-            QFont narrower = captions;
-            narrower.setPixelSize(9);
-            button->setFont(narrower);
-        }
+        // A caption wider than its button ("Properties" in most desktop fonts) is set smaller
+        // and tighter rather than cut.
+        // (The toolbar's style sheet decides the buttons' fonts, so the size goes there too.)
+        QFont fitting = captions;
+        while (fitting.pixelSize() > 8 && QFontMetrics(fitting).horizontalAdvance(button->text()) > 48)
+            fitting.setPixelSize(fitting.pixelSize() - 1);
+        if (fitting.pixelSize() != captions.pixelSize())
+            button->setStyleSheet(QStringLiteral("QToolButton { font-size: %1px; }").arg(fitting.pixelSize()));
         button->setIcon(QIcon(QStringLiteral(":/zorvane/toolbar/%1.png").arg(QString::fromLatin1(entry.picture))));
         button->setIconSize(QSize(32, 32));
         button->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
