@@ -1,39 +1,13 @@
 #include "platform/linux/block_device_facts.h"
 
+#include "platform/linux/sysfs.h"
+
 #include <algorithm>
 #include <cctype>
 #include <filesystem>
 #include <fstream>
 
 namespace zv::lnx {
-
-namespace {
-
-bool naturalLess(const std::string& a, const std::string& b) {
-    size_t i = 0, j = 0;
-    while (i < a.size() && j < b.size()) {
-        if (std::isdigit(static_cast<unsigned char>(a[i])) && std::isdigit(static_cast<unsigned char>(b[j]))) {
-            size_t ei = i, ej = j;
-            while (ei < a.size() && std::isdigit(static_cast<unsigned char>(a[ei]))) ++ei;
-            while (ej < b.size() && std::isdigit(static_cast<unsigned char>(b[ej]))) ++ej;
-            const std::string na = a.substr(i, ei - i), nb = b.substr(j, ej - j);
-            const std::string ta = na.substr(std::min(na.find_first_not_of('0'), na.size()));
-            const std::string tb = nb.substr(std::min(nb.find_first_not_of('0'), nb.size()));
-            if (ta.size() != tb.size()) return ta.size() < tb.size();
-            if (ta != tb) return ta < tb;
-            i = ei;
-            j = ej;
-        } else {
-            if (a[i] != b[j]) return a[i] < b[j];
-            ++i;
-            ++j;
-        }
-    }
-    // A shorter name first (sda before sdaa).
-    return a.size() - i < b.size() - j;
-}
-
-}  // namespace
 
 std::vector<std::string> sortedBlockNames(LinuxContext& ctx, const std::string& folder) {
     std::vector<std::string> names;

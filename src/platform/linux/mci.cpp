@@ -5,6 +5,7 @@
 #include "platform/linux/linux_parts.h"
 #include "platform/linux/optical_media.h"
 #include "platform/linux/optical_sg.h"
+#include "platform/linux/sysfs.h"
 
 #include <cctype>
 #include <map>
@@ -15,11 +16,6 @@
 namespace zv::lnx {
 
 namespace {
-
-std::string lowerCase(std::string text) {
-    for (char& c : text) c = char(std::tolower(static_cast<unsigned char>(c)));
-    return text;
-}
 
 // Opened CD audio devices: device identifier -> drive node, per backend.
 struct MciDevices {

@@ -6,6 +6,7 @@
 #include "platform/linux/drive_letters.h"
 #include "platform/linux/linux_parts.h"
 #include "platform/linux/substitutes.h"
+#include "platform/linux/sysfs.h"
 
 #include <algorithm>
 #include <cctype>
@@ -30,11 +31,6 @@ struct Remote {
     std::string uri;     // what GIO takes: "smb://host/share", "sftp://user@host/path", "nfs://host/export"
     std::string port;    // SSH port, "" for the default
 };
-
-std::string lowerCase(std::string text) {
-    std::transform(text.begin(), text.end(), text.begin(), [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    return text;
-}
 
 bool startsWith(const std::string& text, const std::string& prefix) { return text.rfind(prefix, 0) == 0; }
 

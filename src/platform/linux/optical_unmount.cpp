@@ -1,5 +1,6 @@
 // Unmounting what is mounted from a disk before its medium leaves the drive.
 #include "platform/linux/optical_media.h"
+#include "platform/linux/sysfs.h"
 
 #include <cerrno>
 #include <cstring>
@@ -14,13 +15,6 @@
 namespace zv::lnx {
 
 namespace {
-
-std::string trimmed(std::string text) {
-    while (!text.empty() && std::isspace(static_cast<unsigned char>(text.back()))) text.pop_back();
-    size_t first = 0;
-    while (first < text.size() && std::isspace(static_cast<unsigned char>(text[first]))) ++first;
-    return text.substr(first);
-}
 
 DWORD errorOfMessage(const std::string& message) {
     if (message.find("busy") != std::string::npos) return ERROR_BUSY;

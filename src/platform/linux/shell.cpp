@@ -4,6 +4,7 @@
 // with a message that names the package to install where a tool is missing.
 #include "platform/linux/drive_letters.h"
 #include "platform/linux/linux_parts.h"
+#include "platform/linux/sysfs.h"
 
 #include <algorithm>
 #include <cctype>
@@ -165,11 +166,6 @@ constexpr int64_t SE_ERR_FNF = 2;
 constexpr int64_t SE_ERR_PNF = 3;
 constexpr int64_t SE_ERR_NOASSOC = 31;
 constexpr int64_t kLaunched = 42;
-
-std::string lowerCase(std::string text) {
-    std::transform(text.begin(), text.end(), text.begin(), [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    return text;
-}
 
 bool isWebAddress(const std::string& file) {
     const std::string lower = lowerCase(file);
