@@ -6,6 +6,7 @@
 
 #include <cerrno>
 #include <clocale>
+#include <cstdlib>
 #include <gtest/gtest.h>
 #include <unistd.h>
 
@@ -95,6 +96,20 @@ TEST(System, SeparatorsOfInstalledAndMissingLocales) {
     }
     EXPECT_EQ(before, std::setlocale(LC_NUMERIC, nullptr));
     if (checked == 0) GTEST_SKIP() << "no de_DE, fr_FR, de_CH or en_US locale installed (localedef makes them)";
+}
+
+TEST(System, SeparatorsOfALocaleInAnotherCharacterSetAreGivenAsUtf8) {
+    // A Swiss locale in the Windows code page: its thousands separator U+2019 is the byte 0x92.
+    TempFolder folder;
+    const std::string make = "localedef -c -i de_CH -f CP1252 '" + folder.path() + "/de_CH.CP1252' >/dev/null 2>&1";
+    if (std::system(make.c_str()) != 0) GTEST_SKIP() << "localedef could not make de_CH.CP1252 (package locales)";
+    const char* before = std::getenv("LOCPATH");
+    const std::string saved = before ? before : "";
+    ::setenv("LOCPATH", folder.path().c_str(), 1);
+    auto separators = separatorsOfLocale("de_CH.CP1252");
+    if (before) ::setenv("LOCPATH", saved.c_str(), 1); else ::unsetenv("LOCPATH");
+    EXPECT_EQ(separators.decimal, ".");
+    EXPECT_EQ(separators.thousands, "\u2019");
 }
 
 TEST(System, ErrnoBecomesTheMatchingWindowsCode) {
