@@ -2,9 +2,8 @@
 // the SCSI host and the components of the device's sysfs path.
 #include "platform/linux/storage_property.h"
 
-#include "platform/linux/drive_letters.h"
-
 #include "platform/api/codec.h"
+#include "platform/linux/drive_letters.h"
 #include "platform/linux/sysfs.h"
 #include "platform/linux/udev_db.h"
 
