@@ -60,6 +60,14 @@ public:
     using std::runtime_error::runtime_error;
 };
 
+// The arguments of a subcommand that takes one drive and --json. Throws UsageError for an
+// unknown option, a second argument or no drive (with `whenMissing` as its message).
+struct DriveRequest {
+    char letter = 0;
+    bool json = false;
+};
+DriveRequest parseDriveRequest(const std::vector<std::string>& args, bool json, const std::string& whenMissing);
+
 // "a,b,,c" -> {"a", "b", "", "c"}; "" -> {}.
 std::vector<std::string> splitCommaList(const std::string& text);
 

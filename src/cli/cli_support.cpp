@@ -36,6 +36,24 @@ char parseDriveArgument(const std::string& argument) {
     return static_cast<char>(std::toupper(c));
 }
 
+DriveRequest parseDriveRequest(const std::vector<std::string>& args, bool json, const std::string& whenMissing) {
+    DriveRequest request;
+    request.json = json;
+    for (const std::string& argument : args) {
+        if (argument == "--json") {
+            request.json = true;
+        } else if (!argument.empty() && argument[0] == '-') {
+            throw UsageError("unknown option '" + argument + "'");
+        } else if (request.letter) {
+            throw UsageError("unexpected argument '" + argument + "'");
+        } else if (!(request.letter = parseDriveArgument(argument))) {
+            throw UsageError("'" + argument + "' is no drive letter (write it as X:)");
+        }
+    }
+    if (!request.letter) throw UsageError(whenMissing);
+    return request;
+}
+
 }  // namespace zv::cli
 
 namespace zv::cli {

@@ -25,29 +25,6 @@ public:
     void messageBox(const std::string& text, const std::string&, MessageIcon) override { texts.push_back(text); }
 };
 
-struct DriveRequest {
-    char letter = 0;
-    bool json = false;
-};
-
-DriveRequest parseDrive(const std::vector<std::string>& args, bool json) {
-    DriveRequest request;
-    request.json = json;
-    for (const std::string& argument : args) {
-        if (argument == "--json") {
-            request.json = true;
-        } else if (!argument.empty() && argument[0] == '-') {
-            throw UsageError("unknown option '" + argument + "'");
-        } else if (request.letter) {
-            throw UsageError("unexpected argument '" + argument + "'");
-        } else if (!(request.letter = parseDriveArgument(argument))) {
-            throw UsageError("'" + argument + "' is no drive letter (write it as X:)");
-        }
-    }
-    if (!request.letter) throw UsageError("name the drive, for example C:");
-    return request;
-}
-
 bool driveExists(CliContext& context, char letter) {
     const std::string root = std::string(1, letter) + ":\\";
     return context.platform.drives().GetDriveTypeA(root.c_str()) != win::DRIVE_NO_ROOT_DIR;
@@ -76,7 +53,7 @@ const std::pair<const char*, std::string diskinfo::DiskInfoFields::*> kDiskInfoF
 };
 
 int runDiskInfo(CliContext& context, const std::vector<std::string>& args) {
-    const DriveRequest request = parseDrive(args, context.json);
+    const DriveRequest request = parseDriveRequest(args, context.json, "name the drive, for example C:");
     if (!driveExists(context, request.letter)) {
         context.err << "zorvane-cli diskinfo: there is no drive " << request.letter << ":\n";
         return 1;
@@ -106,7 +83,7 @@ int runDiskInfo(CliContext& context, const std::vector<std::string>& args) {
 
 // ---- smart
 int runSmart(CliContext& context, const std::vector<std::string>& args) {
-    const DriveRequest request = parseDrive(args, context.json);
+    const DriveRequest request = parseDriveRequest(args, context.json, "name the drive, for example C:");
     if (!driveExists(context, request.letter)) {
         context.err << "zorvane-cli smart: there is no drive " << request.letter << ":\n";
         return 1;

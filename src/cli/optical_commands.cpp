@@ -19,30 +19,6 @@ namespace {
 
 using nlohmann::ordered_json;
 
-struct DriveRequest {
-    char letter = 0;
-    bool json = false;
-};
-
-DriveRequest parseDrive(const std::vector<std::string>& args, bool json, const char* command) {
-    DriveRequest request;
-    request.json = json;
-    for (const std::string& argument : args) {
-        if (argument == "--json") {
-            request.json = true;
-        } else if (!argument.empty() && argument[0] == '-') {
-            throw UsageError("unknown option '" + argument + "'");
-        } else if (request.letter) {
-            throw UsageError("unexpected argument '" + argument + "'");
-        } else {
-            request.letter = parseDriveArgument(argument);
-            if (!request.letter) throw UsageError("'" + argument + "' is no drive letter (write it as X:)");
-        }
-    }
-    if (!request.letter) throw UsageError(std::string(command) + " needs a drive letter, for example D:");
-    return request;
-}
-
 std::string dumpJson(const ordered_json& value) {
     // Identification texts are bytes as the drive sends them: non-UTF-8 becomes U+FFFD.
     return value.dump(2, ' ', false, ordered_json::error_handler_t::replace);
@@ -77,7 +53,8 @@ private:
 // raised its error or the request failed.
 int runMediaCommand(CliContext& context, const std::vector<std::string>& args, const char* name,
                     const std::function<void(actions::RemovableMediaCommands&, char)>& command) {
-    const DriveRequest request = parseDrive(args, context.json, name);
+    const DriveRequest request =
+        parseDriveRequest(args, context.json, std::string(name) + " needs a drive letter, for example D:");
     PrintingMessages messages(context.out, request.json);
     actions::RemovableMediaCommands commands(context.platform, messages);
     std::string error;
@@ -143,7 +120,7 @@ void printOpticalJson(std::ostream& out, char letter, const optical::Identificat
 }
 
 int runOptical(CliContext& context, const std::vector<std::string>& args) {
-    const DriveRequest request = parseDrive(args, context.json, "optical");
+    const DriveRequest request = parseDriveRequest(args, context.json, "optical needs a drive letter, for example D:");
     const char drive[3] = {request.letter, ':', 0};
     if (context.platform.drives().GetDriveTypeA(drive) != win::DRIVE_CDROM) {
         context.err << "zorvane-cli: " << drive << " is not a CD/DVD drive\n";
