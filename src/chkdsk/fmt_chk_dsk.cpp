@@ -1,6 +1,6 @@
 #include "chkdsk/fmt_chk_dsk.h"
 
-#include "chkdsk/wide_text.h"
+#include "common/utf.h"
 
 #include <array>
 #include <map>
@@ -27,6 +27,14 @@ std::map<platform::Platform*, LibraryState>& libraries() {
 }
 
 TFmtChkDsk* g_activeEngine = nullptr;
+
+// The text up to the first zero of a wide buffer of `size` characters (a full buffer may
+// hold none).
+std::u16string bufferText(const char16_t* buffer, size_t size) {
+    size_t length = 0;
+    while (length < size && buffer[length] != 0) ++length;
+    return std::u16string(buffer, length);
+}
 
 bool isNtFamily(platform::Platform& platform) {
     OSVERSIONINFOA info;
@@ -97,7 +105,7 @@ bool TFmtChkDsk::CheckDisk(const std::string& drive, bool CorrectErrors, bool Ve
     if (driveText.size() < 2 || driveText[1] != ':')
         throw FmtChkException("Invalid Drive Specification: " + driveText);
 
-    const std::u16string wideDrive = toWide(driveText);
+    const std::u16string wideDrive = utf16FromUtf8(driveText);
     std::array<char16_t, 261> label{};
     std::array<char16_t, 261> fileSystem{};
     DWORD maximumComponentLength = 0;
@@ -106,9 +114,9 @@ bool TFmtChkDsk::CheckDisk(const std::string& drive, bool CorrectErrors, bool Ve
                                                    &maximumComponentLength, &fileSystemFlags,
                                                    fileSystem.data(), fileSystem.size()))
         throw FmtChkException("Drive Not Found: " + driveText);
-    const std::u16string fileSystemName = wideBufferText(fileSystem.data(), fileSystem.size());
-    fireInfo(driveText + " Volume Label: " + fromWide(wideBufferText(label.data(), label.size())) +
-             ", File System: " + fromWide(fileSystemName));
+    const std::u16string fileSystemName = bufferText(fileSystem.data(), fileSystem.size());
+    fireInfo(driveText + " Volume Label: " + utf8FromUtf16(bufferText(label.data(), label.size())) +
+             ", File System: " + utf8FromUtf16(fileSystemName));
 
     if (CorrectErrors) {
         const std::u16string device = u"\\\\.\\" + wideDrive.substr(0, 1) + u":";

@@ -1,5 +1,6 @@
 #include "diskinfo/drive_layout.h"
 
+#include "common/utf.h"
 #include "diskinfo/partition_types.h"
 
 #include <cctype>
@@ -19,23 +20,6 @@ constexpr DWORD kFirstLayoutBuffer = 872;  // the header and room for 27 entries
 constexpr DWORD kLargestTable = 256;       // entries we are prepared to read
 constexpr uint8_t kGptProtective = 0xEE;
 constexpr uint64_t kGptLegacyBiosBootable = 1ull << 2;
-
-std::string utf8Of(const std::u16string& text) {
-    std::string out;
-    for (char16_t c : text) {
-        if (c < 0x80) {
-            out += char(c);
-        } else if (c < 0x800) {
-            out += char(0xC0 | (c >> 6));
-            out += char(0x80 | (c & 0x3F));
-        } else {
-            out += char(0xE0 | (c >> 12));
-            out += char(0x80 | ((c >> 6) & 0x3F));
-            out += char(0x80 | (c & 0x3F));
-        }
-    }
-    return out;
-}
 
 // Sends one layout request, growing the reply buffer while the system says it is too small.
 bool requestLayout(platform::IIo& io, platform::ISystem& system, HANDLE device, DWORD code,
@@ -104,7 +88,7 @@ bool DecodeDriveLayoutEx(const uint8_t* reply, size_t size, DriveLayout& layout)
         if (p.partitionStyle == platform::PARTITION_STYLE_GPT) {
             e.gpt = true;
             e.gptType = p.gptPartitionType;
-            e.gptName = utf8Of(p.gptName);
+            e.gptName = utf8FromUtf16(p.gptName);
             e.BootIndicator = IsEfiSystemPartition(p.gptPartitionType) || (p.gptAttributes & kGptLegacyBiosBootable);
             if (e.gptType == platform::Guid{}) continue;  // unused GPT entry
         } else {

@@ -1,5 +1,6 @@
 #include "survey/drive_identity.h"
 
+#include "common/utf.h"
 #include "platform/api/codec.h"
 #include "platform/api/pass_through.h"
 #include "survey/platform_family.h"
@@ -64,8 +65,6 @@ private:
     bool m_open = false;
 };
 
-std::u16string widen(const std::string& ascii) { return std::u16string(ascii.begin(), ascii.end()); }
-
 char upperLetter(char letter) { return static_cast<char>(std::toupper(static_cast<unsigned char>(letter))); }
 
 }  // namespace
@@ -81,7 +80,7 @@ HANDLE OpenDriveDevice(platform::Platform& platform, char letter, DeviceOpenMode
     if (mode == DeviceOpenMode::ReadWrite)
         return platform.io().CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, share, OPEN_EXISTING, 0);
     if (isNtFamily(platform))
-        return platform.io().CreateFileW(widen(path).c_str(), 0, share, OPEN_EXISTING, 0);
+        return platform.io().CreateFileW(utf16FromUtf8(path).c_str(), 0, share, OPEN_EXISTING, 0);
     return platform.io().CreateFileA(path.c_str(), 0, share, OPEN_EXISTING, 0);
 }
 

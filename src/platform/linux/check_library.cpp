@@ -1,17 +1,12 @@
 // The check library on the real machine: the volume's own file-system checker, run as a
 // child process and reported through the library's callback protocol.
+#include "common/utf.h"
 #include "platform/linux/checker_session.h"
 #include "platform/linux/linux_parts.h"
 
 namespace zv::lnx {
 
 namespace {
-
-std::string narrow(const char16_t* text) {
-    std::string out;
-    for (; text && *text; ++text) out += *text < 0x80 ? static_cast<char>(*text) : '?';
-    return out;
-}
 
 class LinuxCheckLibrary final : public platform::ICheckLibrary {
 public:
@@ -20,7 +15,7 @@ public:
     void Chkdsk(const char16_t* driveRoot, const char16_t* fileSystemName, BOOL correctErrors, BOOL verbose,
                 BOOL checkOnlyIfDirty, BOOL scanDrive, void*, void*, platform::FmifsCallback callback) override {
         if (callback == nullptr) return;
-        const std::string root = narrow(driveRoot);
+        const std::string root = utf8FromUtf16(driveRoot);
         char letter = root.empty() ? 0 : root[0];
         if (letter >= 'a' && letter <= 'z') letter = static_cast<char>(letter - 'a' + 'A');
         const auto target = letter >= 'A' && letter <= 'Z' ? m_context.target(letter) : std::nullopt;
@@ -31,7 +26,7 @@ public:
         // FUSE mounts (ntfs-3g, exFAT) do not name the file system: its superblock does.
         std::string fsType = target->fsType;
         if (fsType.empty() || fsType == "fuseblk" || fsType.rfind("fuse", 0) == 0) fsType = probeFsType(target->devNode);
-        if (fsType.empty()) fsType = fsTypeForVolumeName(narrow(fileSystemName));
+        if (fsType.empty()) fsType = fsTypeForVolumeName(utf8FromUtf16(fileSystemName));
 
         CheckerOptions options;
         options.fix = correctErrors != 0;

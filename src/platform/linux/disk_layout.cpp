@@ -1,5 +1,6 @@
 #include "platform/linux/disk_layout.h"
 
+#include "common/utf.h"
 #include "platform/linux/sysfs.h"
 #include "platform/linux/udev_db.h"
 
@@ -17,23 +18,16 @@ using platform::PartitionInformationEx;
 
 namespace {
 
-std::u16string utf16Of(const std::string& text) {
-    std::u16string out;
-    for (size_t i = 0; i < text.size();) {
-        const unsigned char c = static_cast<unsigned char>(text[i]);
-        uint32_t cp = c;
-        size_t n = 1;
-        if (c >= 0xE0 && i + 2 < text.size()) {
-            cp = ((c & 0x0Fu) << 12) | ((text[i + 1] & 0x3Fu) << 6) | (text[i + 2] & 0x3Fu);
-            n = 3;
-        } else if (c >= 0xC0 && i + 1 < text.size()) {
-            cp = ((c & 0x1Fu) << 6) | (text[i + 1] & 0x3Fu);
-            n = 2;
-        }
-        out += char16_t(cp);
-        i += n;
-    }
-    return out.size() > 36 ? out.substr(0, 36) : out;
+constexpr size_t kGptNameUnits = 36;
+
+// A GPT entry holds at most 36 UTF-16 units; a longer name is cut there, never between
+// the two halves of a surrogate pair.
+std::u16string gptNameOf(const std::string& utf8) {
+    std::u16string name = utf16FromUtf8(utf8);
+    if (name.size() <= kGptNameUnits) return name;
+    const bool splitsPair = name[kGptNameUnits - 1] >= 0xD800 && name[kGptNameUnits - 1] <= 0xDBFF;
+    name.resize(splitsPair ? kGptNameUnits - 1 : kGptNameUnits);
+    return name;
 }
 
 uint64_t parseNumber(const std::string& text, int base) {
@@ -109,7 +103,7 @@ bool probeDiskLayout(int fd, DiskLayout& layout) {
                 if (layout.gpt) {
                     if (const char* t = blkid_partition_get_type_string(part)) platform::parseGuid(t, &p.gptType);
                     if (const char* u = blkid_partition_get_uuid(part)) platform::parseGuid(u, &p.gptId);
-                    if (const char* n = blkid_partition_get_name(part)) p.gptName = utf16Of(n);
+                    if (const char* n = blkid_partition_get_name(part)) p.gptName = gptNameOf(n);
                     p.gptAttributes = blkid_partition_get_flags(part);
                 } else {
                     p.mbrType = uint8_t(blkid_partition_get_type(part));
@@ -160,7 +154,7 @@ DiskLayout sysfsDiskLayout(const std::string& sysRoot, const std::string& diskNa
         if (layout.gpt) {
             platform::parseGuid(type, &p.gptType);
             platform::parseGuid(record.value("ID_PART_ENTRY_UUID"), &p.gptId);
-            p.gptName = utf16Of(record.decoded("ID_PART_ENTRY_NAME"));
+            p.gptName = gptNameOf(record.decoded("ID_PART_ENTRY_NAME"));
             p.gptAttributes = flags;
         } else {
             parseMbrTypeText(type, &p.mbrType);

@@ -1,4 +1,5 @@
 // Drives and volumes: the letter table seen through the Windows drive functions.
+#include "common/utf.h"
 #include "platform/linux/drive_letters.h"
 #include "platform/linux/linux_concerns.h"
 #include "platform/linux/linux_parts.h"

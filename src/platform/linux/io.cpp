@@ -1,5 +1,6 @@
 // Files and devices. Device paths name a letter's block device ("\\.\X:") or a whole disk
 // ("\\.\PhysicalDriveN"); file paths are mapped onto the letter's folder.
+#include "common/utf.h"
 #include "platform/api/pass_through.h"
 #include "platform/linux/drive_letters.h"
 #include "platform/linux/linux_concerns.h"

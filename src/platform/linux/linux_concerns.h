@@ -21,7 +21,5 @@ std::unique_ptr<platform::INetwork> makeLinuxNetwork(LinuxContext& ctx);       /
 bool copyText(char* buffer, DWORD size, const std::string& text);
 // The letter of a root or drive path ("C:\", "c:", "C:\dir"); 0 when there is none.
 char driveLetterOf(const char* path);
-std::string utf8FromUtf16(const char16_t* text);
-std::u16string utf16FromUtf8(const std::string& text);
 
 }  // namespace zv::lnx

@@ -1,4 +1,5 @@
 // Reading the physical disks of a machine file ("disks") and the disk of each drive letter.
+#include "common/utf.h"
 #include "platform/sim/json_reader.h"
 #include "platform/sim/sim_disk_model.h"
 
@@ -22,20 +23,6 @@ bool gptTypeByName(const std::string& name, platform::Guid* out) {
     for (const auto& [n, guid] : names)
         if (name == n) return platform::parseGuid(guid, out);
     return platform::parseGuid(name, out);
-}
-
-std::u16string utf16Of(const std::string& text) {
-    std::u16string out;
-    for (size_t i = 0; i < text.size();) {
-        const unsigned char c = static_cast<unsigned char>(text[i]);
-        uint32_t cp = c;
-        size_t n = 1;
-        if (c >= 0xE0 && i + 2 < text.size()) { cp = ((c & 0x0F) << 12) | ((text[i + 1] & 0x3F) << 6) | (text[i + 2] & 0x3F); n = 3; }
-        else if (c >= 0xC0 && i + 1 < text.size()) { cp = ((c & 0x1F) << 6) | (text[i + 1] & 0x3F); n = 2; }
-        out += char16_t(cp);
-        i += n;
-    }
-    return out;
 }
 
 uint8_t byteValue(const JsonReader& r, const char* key, int64_t fallback) {
@@ -134,8 +121,8 @@ void readGptLayout(const JsonReader& layout, SimLayout& out) {
         if (p.has("id") && !platform::parseGuid(p.string("id"), &e.gptId)) p.child("id").fail("expected an identifier");
         if (!p.has("id")) e.gptId[0] = uint8_t(nextNumber), e.gptId[15] = 0x5A;
         const std::string name = p.string("name", "");
-        e.gptName = utf16Of(name);
-        if (e.gptName.size() > 36) p.child("name").fail("a GPT name holds at most 36 characters");
+        e.gptName = utf16FromUtf8(name);
+        if (e.gptName.size() > 36) p.child("name").fail("a GPT name holds at most 36 UTF-16 units (a character beyond U+FFFF takes two)");
         e.start = p.unsignedInteger("start");
         e.length = p.unsignedInteger("length");
         e.gptAttributes = p.unsignedInteger("attributes", 0);

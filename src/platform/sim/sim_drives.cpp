@@ -1,5 +1,6 @@
 #include "platform/sim/sim_drives.h"
 
+#include "common/utf.h"
 #include "platform/sim/sim_text.h"
 
 #include <algorithm>
@@ -149,14 +150,14 @@ BOOL SimDrives::GetVolumeInformationW(const char16_t* rootPathName, char16_t* vo
                      renderPointer(volumeSerialNumber), renderPointer(maximumComponentLength),
                      renderPointer(fileSystemFlags), renderPointer(fileSystemNameBuffer),
                      std::to_string(fileSystemNameSize)});
-    const std::string root = rootPathName ? utf16ToUtf8(rootPathName) : "C:\\";
+    const std::string root = rootPathName ? utf8FromUtf16(rootPathName) : "C:\\";
     if (auto error = m_core.fault({"GetVolumeInformationW", letterOf(root), root})) return call.fail(*error);
     const VolumeFacts facts = volumeOf(root);
     if (!facts.volume) return call.fail(facts.error);
     const SimVolume& v = *facts.volume;
-    if (volumeNameBuffer && !copyText(utf8ToUtf16(v.label), volumeNameBuffer, volumeNameSize))
+    if (volumeNameBuffer && !copyText(utf16FromUtf8(v.label), volumeNameBuffer, volumeNameSize))
         return call.fail(ERROR_BAD_LENGTH);
-    if (fileSystemNameBuffer && !copyText(utf8ToUtf16(v.fileSystem), fileSystemNameBuffer, fileSystemNameSize))
+    if (fileSystemNameBuffer && !copyText(utf16FromUtf8(v.fileSystem), fileSystemNameBuffer, fileSystemNameSize))
         return call.fail(ERROR_BAD_LENGTH);
     if (volumeSerialNumber) *volumeSerialNumber = v.serial;
     if (maximumComponentLength) *maximumComponentLength = v.maxComponentLength;

@@ -2,6 +2,7 @@
 // identity and storage descriptor.
 #include "platform/sim/sim_loader.h"
 
+#include "common/utf.h"
 #include "platform/sim/sim_text.h"
 
 #include <algorithm>

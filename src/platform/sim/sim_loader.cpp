@@ -1,5 +1,6 @@
 #include "platform/sim/sim_loader.h"
 
+#include "common/utf.h"
 #include "platform/sim/sim_text.h"
 
 #include <algorithm>

@@ -1,5 +1,7 @@
 #include "platform/sim/sim_text.h"
 
+#include "common/utf.h"
+
 #include <algorithm>
 #include <cctype>
 #include <cstring>
@@ -52,80 +54,8 @@ std::string parentPath(const std::string& canonical) {
     return canonical.substr(0, slash);
 }
 
-std::u16string utf8ToUtf16(const std::string& text) {
-    std::u16string out;
-    for (size_t i = 0; i < text.size();) {
-        const auto c = static_cast<unsigned char>(text[i]);
-        uint32_t cp = c;
-        size_t extra = 0;
-        if (c >= 0xF0) { cp = c & 0x07; extra = 3; }
-        else if (c >= 0xE0) { cp = c & 0x0F; extra = 2; }
-        else if (c >= 0xC0) { cp = c & 0x1F; extra = 1; }
-        ++i;
-        for (size_t k = 0; k < extra && i < text.size(); ++k, ++i)
-            cp = (cp << 6) | (static_cast<unsigned char>(text[i]) & 0x3F);
-        if (cp >= 0x10000) {
-            cp -= 0x10000;
-            out.push_back(char16_t(0xD800 + (cp >> 10)));
-            out.push_back(char16_t(0xDC00 + (cp & 0x3FF)));
-        } else {
-            out.push_back(char16_t(cp));
-        }
-    }
-    return out;
-}
-
-std::string utf16ToUtf8(const std::u16string& text) {
-    std::string out;
-    for (size_t i = 0; i < text.size(); ++i) {
-        uint32_t cp = text[i];
-        if (cp >= 0xD800 && cp < 0xDC00 && i + 1 < text.size()) {
-            cp = 0x10000 + ((cp - 0xD800) << 10) + (text[i + 1] - 0xDC00);
-            ++i;
-        }
-        if (cp < 0x80) {
-            out.push_back(char(cp));
-        } else if (cp < 0x800) {
-            out.push_back(char(0xC0 | (cp >> 6)));
-            out.push_back(char(0x80 | (cp & 0x3F)));
-        } else if (cp < 0x10000) {
-            out.push_back(char(0xE0 | (cp >> 12)));
-            out.push_back(char(0x80 | ((cp >> 6) & 0x3F)));
-            out.push_back(char(0x80 | (cp & 0x3F)));
-        } else {
-            out.push_back(char(0xF0 | (cp >> 18)));
-            out.push_back(char(0x80 | ((cp >> 12) & 0x3F)));
-            out.push_back(char(0x80 | ((cp >> 6) & 0x3F)));
-            out.push_back(char(0x80 | (cp & 0x3F)));
-        }
-    }
-    return out;
-}
-
-std::string utf16ToUtf8(const char16_t* text) {
-    return text ? utf16ToUtf8(std::u16string(text)) : std::string();
-}
-
-bool isValidUtf8(const std::string& text) {
-    size_t i = 0;
-    while (i < text.size()) {
-        const auto c = static_cast<unsigned char>(text[i]);
-        size_t extra;
-        if (c < 0x80) extra = 0;
-        else if (c >= 0xC2 && c <= 0xDF) extra = 1;
-        else if (c >= 0xE0 && c <= 0xEF) extra = 2;
-        else if (c >= 0xF0 && c <= 0xF4) extra = 3;
-        else return false;
-        if (i + extra >= text.size() && extra > 0) return false;
-        for (size_t k = 1; k <= extra; ++k)
-            if ((static_cast<unsigned char>(text[i + k]) & 0xC0) != 0x80) return false;
-        i += extra + 1;
-    }
-    return true;
-}
-
 std::string renderText(const char* text) { return text ? std::string(text) : std::string("(null)"); }
-std::string renderText(const char16_t* text) { return text ? utf16ToUtf8(text) : std::string("(null)"); }
+std::string renderText(const char16_t* text) { return text ? utf8FromUtf16(text) : std::string("(null)"); }
 
 std::string renderHex(uint64_t value) {
     static const char* digits = "0123456789ABCDEF";

@@ -1,4 +1,5 @@
-// Small text helpers of the simulated machine: case folding, path forms, UTF-16, rendering.
+// Small text helpers of the simulated machine: case folding, path forms, rendering.
+// (UTF-8 and UTF-16: common/utf.h.)
 #pragma once
 
 #include "platform/api/win32.h"
@@ -24,11 +25,6 @@ char parseLetter(const std::string& text);
 std::string canonicalPath(const std::string& path);
 // The folder holding a canonical path ("C:\A\B" -> "C:\A", "C:\A" -> "C:\"); "" for a root.
 std::string parentPath(const std::string& canonical);
-
-std::u16string utf8ToUtf16(const std::string& text);
-std::string utf16ToUtf8(const std::u16string& text);
-std::string utf16ToUtf8(const char16_t* text);
-bool isValidUtf8(const std::string& text);
 
 // Rendering of call arguments for the call log.
 std::string renderText(const char* text);      // "(null)" for a null pointer, else the text

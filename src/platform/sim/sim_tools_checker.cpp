@@ -1,5 +1,7 @@
 #include "platform/sim/sim_tools_parts.h"
 
+#include "common/utf.h"
+
 namespace zv::sim {
 
 ScriptedCheckLibrary::ScriptedCheckLibrary(SimContext& context, std::map<char, std::vector<CheckerEvent>> scripts)
@@ -16,8 +18,7 @@ void ScriptedCheckLibrary::Chkdsk(const char16_t* driveRoot, const char16_t* fil
                              platform::FmifsCallback callback) {
     char letter = driveRoot && driveRoot[0] < 0x80 ? static_cast<char>(driveRoot[0]) : 0;
     if (letter >= 'a' && letter <= 'z') letter = static_cast<char>(letter - 'a' + 'A');
-    std::string fileSystem;
-    for (const char16_t* c = fileSystemName; c && *c; ++c) fileSystem += *c < 0x80 ? static_cast<char>(*c) : '?';
+    const std::string fileSystem = utf8FromUtf16(fileSystemName);
     m_context.note("check of " + std::string(1, letter ? letter : '?') + ": (" + fileSystem + ")" +
                    (correctErrors ? " fix" : "") + (verbose ? " verbose" : "") +
                    (checkOnlyIfDirty ? " dirty-only" : "") + (scanDrive ? " scan" : ""));
