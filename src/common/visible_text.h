@@ -12,7 +12,7 @@ namespace zv {
 
 // `bytes` as valid UTF-8 (ill-formed parts become U+FFFD) in which every C0 control
 // (U+0000..U+001F), DEL (U+007F) and C1 control (U+0080..U+009F) is written as `\xHH`
-// ("\x1b]0;T\x07" -> "\x1B]0;T\x07" as visible text). Printable text is unchanged.
+// (ESC ] 0 ; T BEL is shown as `\x1B]0;T\x07`). Printable text is unchanged.
 std::string visibleText(std::string_view bytes);
 
 // True when the character would be escaped by visibleText.
