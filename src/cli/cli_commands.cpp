@@ -1,6 +1,7 @@
 // The subcommand table and the global options of zorvane-cli.
 #include "cli/cli_context.h"
 
+#include "common/visible_text.h"
 #include "platform/platform_factory.h"
 #include "platform/sim/machine_file_error.h"
 
@@ -70,21 +71,21 @@ int runCommand(const CliCommand& command, const GlobalOptions& options, const st
     try {
         machine = platform::createPlatform(options.machineFile);
     } catch (const sim::MachineFileError& error) {
-        err << "zorvane-cli: " << error.what() << "\n";
+        err << "zorvane-cli: " << visibleText(error.what()) << "\n";
         return 2;
     } catch (const std::exception& error) {
-        err << "zorvane-cli: " << error.what() << "\n";
+        err << "zorvane-cli: " << visibleText(error.what()) << "\n";
         return 1;
     }
     CliContext context{*machine, options.json, out, err};
     try {
         return command.run(context, args);
     } catch (const UsageError& error) {
-        err << "zorvane-cli " << command.name << ": " << error.what() << "\n"
+        err << "zorvane-cli " << command.name << ": " << visibleText(error.what()) << "\n"
             << "Try 'zorvane-cli " << command.name << " --help'.\n";
         return 2;
     } catch (const std::exception& error) {
-        err << "zorvane-cli " << command.name << ": " << error.what() << "\n";
+        err << "zorvane-cli " << command.name << ": " << visibleText(error.what()) << "\n";
         return 1;
     }
 }
@@ -131,7 +132,7 @@ int runCli(const std::vector<std::string>& args, std::ostream& out, std::ostream
         }
         return runCommand(*command, options, rest, out, err);
     } catch (const UsageError& error) {
-        err << "zorvane-cli: " << error.what() << "\n"
+        err << "zorvane-cli: " << visibleText(error.what()) << "\n"
             << "Try 'zorvane-cli --help'.\n";
         return 2;
     }

@@ -48,7 +48,8 @@ extern const CliCommand kUsbCommand;
 extern const CliCommand kClustersCommand;
 
 // Shared helpers for subcommands (cli_support.cpp).
-// Writes `text` as a JSON string literal (quotes and escapes included).
+// Writes `text` as a JSON string literal (quotes and escapes included); bytes that are no
+// UTF-8 become U+FFFD, so the literal is always valid UTF-8.
 std::string jsonQuote(const std::string& text);
 // "X:" or "x:" (or "X") -> 'X'; 0 when the argument is no drive letter.
 char parseDriveArgument(const std::string& argument);

@@ -1,5 +1,7 @@
 #include "cli/cli_context.h"
 
+#include "common/utf.h"
+
 #include <cctype>
 #include <cstdio>
 
@@ -7,7 +9,7 @@ namespace zv::cli {
 
 std::string jsonQuote(const std::string& text) {
     std::string out = "\"";
-    for (unsigned char c : text) {
+    for (unsigned char c : validUtf8(text)) {
         switch (c) {
         case '"': out += "\\\""; break;
         case '\\': out += "\\\\"; break;

@@ -1,13 +1,13 @@
 // zorvane-cli diskinfo and smart: what the disk information and S.M.A.R.T. windows show for
 // one drive letter.
 #include "cli/cli_context.h"
+#include "cli/json_output.h"
 
 #include "common/ui_services.h"
+#include "common/visible_text.h"
 #include "diskinfo/disk_info_view.h"
 #include "diskinfo/physical_drive.h"
 #include "smart/smart_view.h"
-
-#include <nlohmann/json.hpp>
 
 namespace zv::cli {
 
@@ -70,14 +70,15 @@ int runDiskInfo(CliContext& context, const std::vector<std::string>& args) {
         for (const auto& [name, present] : f.flags) flags[name] = present;
         out["File System Flags"] = flags;
         out["Messages"] = messages.texts;
-        context.out << out.dump(2, ' ', false, nlohmann::json::error_handler_t::replace) << "\n";
+        context.out << jsonDump(out) << "\n";
     } else {
-        context.out << "Local Drive: " << view.boxText() << "\n";
-        for (const auto& [label, member] : kDiskInfoFields) context.out << label << ": " << f.*member << "\n";
+        context.out << "Local Drive: " << visibleText(view.boxText()) << "\n";
+        for (const auto& [label, member] : kDiskInfoFields)
+            context.out << label << ": " << visibleText(f.*member) << "\n";
         context.out << "File System Flags:\n";
         for (const auto& [name, present] : f.flags) context.out << "  [" << (present ? 'x' : ' ') << "] " << name << "\n";
     }
-    for (const std::string& text : messages.texts) context.err << "zorvane-cli diskinfo: " << text << "\n";
+    for (const std::string& text : messages.texts) context.err << "zorvane-cli diskinfo: " << visibleText(text) << "\n";
     return 0;
 }
 
@@ -108,21 +109,21 @@ int runSmart(CliContext& context, const std::vector<std::string>& args) {
             rows.push_back(r);
         }
         out["Attributes"] = rows;
-        context.out << out.dump(2, ' ', false, nlohmann::json::error_handler_t::replace) << "\n";
+        context.out << jsonDump(out) << "\n";
     } else {
-        context.out << "Local Drive: " << view.boxText() << "\n";
-        for (const auto& [label, value] : fields) context.out << label << ": " << *value << "\n";
+        context.out << "Local Drive: " << visibleText(view.boxText()) << "\n";
+        for (const auto& [label, value] : fields) context.out << label << ": " << visibleText(*value) << "\n";
         if (!f.rows.empty()) {
             for (size_t c = 0; c < 10; ++c) context.out << (c ? "\t" : "") << smart::kSmartColumns[c];
             context.out << "\n";
             for (const smart::SmartRow& row : f.rows) {
-                for (size_t c = 0; c < row.size(); ++c) context.out << (c ? "\t" : "") << row[c];
+                for (size_t c = 0; c < row.size(); ++c) context.out << (c ? "\t" : "") << visibleText(row[c]);
                 context.out << "\n";
             }
         }
     }
     if (!f.status.empty()) {
-        context.err << "zorvane-cli smart: " << f.status << "\n";
+        context.err << "zorvane-cli smart: " << visibleText(f.status) << "\n";
         return 1;
     }
     return 0;

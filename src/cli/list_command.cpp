@@ -1,10 +1,10 @@
 // zorvane-cli list: the rows that the main window's drive list shows.
 #include "cli/cli_context.h"
+#include "cli/json_output.h"
 
 #include "common/ui_services.h"
+#include "common/visible_text.h"
 #include "survey/drive_survey.h"
-
-#include <nlohmann/json.hpp>
 
 namespace zv::cli {
 
@@ -80,11 +80,12 @@ std::array<std::string, 14> rowTexts(const DriveRecord& record) {
 }
 
 // A tab or line break inside a field (a label may hold one) would split the row: it is
-// written as a blank. Everything else stands exactly as the list shows it.
+// written as a blank. Other control characters are shown as escapes (visibleText);
+// everything else stands exactly as the list shows it.
 std::string tabField(std::string text) {
     for (char& c : text)
         if (c == '\t' || c == '\n' || c == '\r') c = ' ';
-    return text;
+    return visibleText(text);
 }
 
 void printTable(std::ostream& out, const std::vector<DriveRecord>& rows) {
@@ -107,7 +108,7 @@ void printJson(std::ostream& out, const std::vector<DriveRecord>& rows) {
         array.push_back(std::move(object));
     }
     // Texts come from devices and volumes: bytes that are no UTF-8 become U+FFFD.
-    out << array.dump(2, ' ', false, nlohmann::ordered_json::error_handler_t::replace) << "\n";
+    out << jsonDump(array) << "\n";
 }
 
 int runList(CliContext& context, const std::vector<std::string>& args) {

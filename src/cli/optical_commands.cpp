@@ -1,15 +1,15 @@
 // zorvane-cli optical, media, eject, load, lock, unlock: the optical information window's
 // fields and capability lines, and the main window's removable-media commands.
 #include "cli/cli_context.h"
+#include "cli/json_output.h"
 
 #include "actions/removable_media.h"
 #include "common/error_box.h"
 #include "common/ui_services.h"
+#include "common/visible_text.h"
 #include "optical/capability_summary.h"
 #include "optical/inquiry_text.h"
 #include "optical/iso_disc_lib.h"
-
-#include <nlohmann/json.hpp>
 
 #include <functional>
 
@@ -18,11 +18,6 @@ namespace zv::cli {
 namespace {
 
 using nlohmann::ordered_json;
-
-std::string dumpJson(const ordered_json& value) {
-    // Identification texts are bytes as the drive sends them: non-UTF-8 becomes U+FFFD.
-    return value.dump(2, ' ', false, ordered_json::error_handler_t::replace);
-}
 
 // Messages of the commands, printed as they are shown, and kept for --json.
 class PrintingMessages final : public IMessages {
@@ -43,7 +38,7 @@ public:
 private:
     void print(const std::string& kind, const std::string& text) {
         shown.emplace_back(kind, text);
-        if (!m_quiet) m_out << text << "\n";
+        if (!m_quiet) m_out << visibleText(text) << "\n";
     }
     std::ostream& m_out;
     bool m_quiet;
@@ -72,9 +67,9 @@ int runMediaCommand(CliContext& context, const std::vector<std::string>& args, c
         for (const auto& [kind, text] : messages.shown) shown.push_back({{"kind", kind}, {"text", text}});
         result["messages"] = shown;
         if (!error.empty()) result["error"] = error;
-        context.out << dumpJson(result) << "\n";
+        context.out << jsonDump(result) << "\n";
     } else if (!error.empty()) {
-        context.err << "zorvane-cli: " << error << "\n";
+        context.err << "zorvane-cli: " << visibleText(error) << "\n";
     }
     return succeeded ? 0 : 1;
 }
@@ -82,21 +77,21 @@ int runMediaCommand(CliContext& context, const std::vector<std::string>& args, c
 void printOpticalText(std::ostream& out, char letter, const optical::IdentificationFields& fields,
                       const std::vector<std::string>& lines, const std::optional<optical::DvdPhysicalFormat>& disc) {
     out << "Drive: " << letter << ":\n";
-    out << "Vendor: " << fields.vendor << "\n";
-    out << "Product ID: " << fields.productId << "\n";
-    out << "Revision: " << fields.revision << "\n";
-    out << "Vendor Spec: " << fields.vendorSpec << "\n";
+    out << "Vendor: " << visibleText(fields.vendor) << "\n";
+    out << "Product ID: " << visibleText(fields.productId) << "\n";
+    out << "Revision: " << visibleText(fields.revision) << "\n";
+    out << "Vendor Spec: " << visibleText(fields.vendorSpec) << "\n";
     out << "Detected Drive Capabilities:" << (lines.empty() ? " (none)" : "") << "\n";
-    for (const std::string& line : lines) out << "  " << line << "\n";
+    for (const std::string& line : lines) out << "  " << visibleText(line) << "\n";
     if (!disc) return;
     out << "Disc:\n";
-    out << "  Book Type: " << disc->bookType << "\n";
-    out << "  Disc Size: " << disc->discSize << "\n";
-    out << "  Maximum Rate: " << disc->maximumRate << "\n";
-    out << "  Number of Layers: " << disc->layers << "\n";
-    out << "  Layer Type: " << disc->layerType << "\n";
-    out << "  Linear Density: " << disc->linearDensity << "\n";
-    out << "  Track Density: " << disc->trackDensity << "\n";
+    out << "  Book Type: " << visibleText(disc->bookType) << "\n";
+    out << "  Disc Size: " << visibleText(disc->discSize) << "\n";
+    out << "  Maximum Rate: " << visibleText(disc->maximumRate) << "\n";
+    out << "  Number of Layers: " << visibleText(disc->layers) << "\n";
+    out << "  Layer Type: " << visibleText(disc->layerType) << "\n";
+    out << "  Linear Density: " << visibleText(disc->linearDensity) << "\n";
+    out << "  Track Density: " << visibleText(disc->trackDensity) << "\n";
 }
 
 void printOpticalJson(std::ostream& out, char letter, const optical::IdentificationFields& fields,
@@ -116,7 +111,7 @@ void printOpticalJson(std::ostream& out, char letter, const optical::Identificat
     } else {
         result["disc"] = nullptr;
     }
-    out << dumpJson(result) << "\n";
+    out << jsonDump(result) << "\n";
 }
 
 int runOptical(CliContext& context, const std::vector<std::string>& args) {

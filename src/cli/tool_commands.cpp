@@ -2,6 +2,7 @@
 #include "chkdsk/check_disk_view_state.h"
 #include "cli/cli_context.h"
 #include "common/ui_services.h"
+#include "common/visible_text.h"
 #include "tools/bench_mark_view_state.h"
 #include "tools/cluster_figures.h"
 #include "tools/usb_drive_report.h"
@@ -75,8 +76,10 @@ int runChkdsk(CliContext& context, const std::vector<std::string>& args) {
     state.OptVerbose = verbose;
     state.OptCheckDirty = dirtyOnly;
     state.OptScanDrive = scan;
-    // The log as the window writes it, line by line while the check runs.
-    if (!context.json) state.onLogLine = [&](const std::string& line) { context.out << line << "\n" << std::flush; };
+    // The log as the window writes it, line by line while the check runs. The checker's
+    // lines are its own bytes: control characters are shown as escapes.
+    if (!context.json)
+        state.onLogLine = [&](const std::string& line) { context.out << visibleText(line) << "\n" << std::flush; };
     state.Button1Click(std::string(1, letter));
 
     if (context.json) {
@@ -158,14 +161,14 @@ int runBench(CliContext& context, const std::vector<std::string>& args) {
     state.onRowAdded = [&](const tools::BenchmarkRow& row) {
         if (!context.json)
             context.out << padded(row.Drive, 6) << padded(row.Type, 11) << padded(row.Test, 5)
-                        << padded(row.Speed, 16) << row.Notes << "\n" << std::flush;
+                        << padded(row.Speed, 16) << visibleText(row.Notes) << "\n" << std::flush;
     };
     state.Button1Click();
 
     int failures = 0;
     for (const auto& [drive, text] : messages.shown) {
         if (text == "Cannot create file") ++failures;
-        if (!context.json) context.err << drive << ": " << text << "\n";
+        if (!context.json) context.err << drive << ": " << visibleText(text) << "\n";
     }
     if (context.json) {
         const auto optionalNumber = [](const std::optional<int64_t>& value) {
@@ -195,7 +198,7 @@ int runVolumes(CliContext& context, const std::vector<std::string>& args) {
     if (context.json) {
         context.out << "{\"volumes\":" << jsonStrings(names) << "}\n";
     } else {
-        for (const std::string& name : names) context.out << name << "\n";
+        for (const std::string& name : names) context.out << visibleText(name) << "\n";
     }
     return 0;
 }
@@ -208,15 +211,17 @@ int runUsb(CliContext& context, const std::vector<std::string>& args) {
         for (size_t end; (end = text.find("\r\n", start)) != std::string::npos; start = end + 2)
             lines.push_back(text.substr(start, end - start));
         lines.push_back(text.substr(start));
-        if (!context.json) {
-            std::string shown = text;
-            for (size_t at; (at = shown.find("\r\n")) != std::string::npos;) shown.replace(at, 2, "\n");
-            context.out << shown << "\n";
-        }
     };
     std::string error;
     try {
-        tools::runUsbDriveReport(context.platform, append);
+        tools::runUsbDriveReport(context.platform, [&](const std::string& text) {
+            const size_t first = lines.size();
+            append(text);
+            // Printed as the report goes; the report's own line breaks end lines, control
+            // characters inside a line (from a device's texts) are shown as escapes.
+            if (!context.json)
+                for (size_t i = first; i < lines.size(); ++i) context.out << visibleText(lines[i]) << "\n";
+        });
     } catch (const std::exception& failure) {
         error = failure.what();
     }
@@ -224,7 +229,7 @@ int runUsb(CliContext& context, const std::vector<std::string>& args) {
         context.out << "{\"lines\":" << jsonStrings(lines) << ",\"error\":" << (error.empty() ? "null" : jsonQuote(error))
                     << "}\n";
     } else if (!error.empty()) {
-        context.err << "zorvane-cli: " << error << "\n";
+        context.err << "zorvane-cli: " << visibleText(error) << "\n";
     }
     return error.empty() ? 0 : 1;
 }
@@ -246,8 +251,9 @@ int runClusters(CliContext& context, const std::vector<std::string>& args) {
         context.out << padded(tools::kClusterFiguresCaptions[i], widths[i]);
     context.out << "\n";
     for (const auto& row : rows) {
-        context.out << padded(row.Drive, widths[0]);
-        for (size_t i = 0; i < row.SubItems.size(); ++i) context.out << padded(row.SubItems[i], widths[i + 1]);
+        context.out << padded(visibleText(row.Drive), widths[0]);
+        for (size_t i = 0; i < row.SubItems.size(); ++i)
+            context.out << padded(visibleText(row.SubItems[i]), widths[i + 1]);
         context.out << "\n";
     }
     return 0;

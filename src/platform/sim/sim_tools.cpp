@@ -1,5 +1,6 @@
 // The tools feature of the simulated machine: the check library ("checker") and the
 // management service ("management"). Keys are described in docs/machine-file-tools.md.
+#include "platform/api/codec.h"
 #include "platform/sim/json_reader.h"
 #include "platform/sim/sim_feature.h"
 #include "platform/sim/sim_tools_parts.h"
@@ -20,8 +21,9 @@ char letterOf(const JsonReader& where, const std::string& text) {
 }
 
 CheckerEvent checkerEvent(const JsonReader& item) {
-    item.allowOnly({"progress", "line", "done", "problems", "command"});
-    if (item.json().size() != 1) item.fail("a checker event has exactly one of progress, line, done, problems, command");
+    item.allowOnly({"progress", "line", "line_bytes", "done", "problems", "command"});
+    if (item.json().size() != 1)
+        item.fail("a checker event has exactly one of progress, line, line_bytes, done, problems, command");
     CheckerEvent event;
     if (item.has("progress")) {
         event.kind = CheckerEvent::Kind::Progress;
@@ -30,6 +32,11 @@ CheckerEvent checkerEvent(const JsonReader& item) {
     } else if (item.has("line")) {
         event.kind = CheckerEvent::Kind::Line;
         event.text = item.string("line");
+    } else if (item.has("line_bytes")) {
+        // A checker's output is bytes, not necessarily UTF-8; the record ends at a zero.
+        event.kind = CheckerEvent::Kind::Line;
+        const std::vector<uint8_t> bytes = item.bytes("line_bytes");
+        event.text = codec::zeroTerminated(bytes.data(), bytes.size());
     } else if (item.has("done")) {
         event.kind = CheckerEvent::Kind::Done;
         event.number = item.boolean("done", false) ? 1 : 0;
