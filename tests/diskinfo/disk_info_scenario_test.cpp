@@ -197,3 +197,21 @@ TEST_F(DiskInfoScenario, RecordedLayoutsOfFourAndTwelveEntries) {
     EXPECT_EQ(layout.entries.size(), 5u);
     EXPECT_EQ(layout.partition(3)->StartingOffset, 5 * 1048576);
 }
+
+// A GPT name of the machine file is stored as UTF-16 in the entry and read back as the same
+// UTF-8, characters beyond U+FFFF included; such a character counts twice toward the 36 units.
+TEST_F(DiskInfoScenario, GptNameBeyondTheBasicPlaneReadsBackUnchanged) {
+    const std::string machine = machineJson(R"("drives": [{"letter": "C", "disk": {"number": 0, "partition": 1}}],
+        "disks": [{"number": 0, "layout": {"style": "gpt", "partitions": [
+          {"type": "Linux filesystem", "name": "\ud83d\udcbe Daten", "start": 1048576, "length": 1048576}]}}])");
+    auto& m = load(machine);
+    DriveLayout layout;
+    ASSERT_TRUE(ReadDriveLayout(m, 'C', layout)) << describeCalls(m);
+    ASSERT_EQ(layout.entries.size(), 1u);
+    EXPECT_EQ(layout.entries[0].gptName, "\xF0\x9F\x92\xBE Daten");
+
+    const std::string tooLong = machineJson(R"("disks": [{"number": 0, "layout": {"style": "gpt", "partitions": [
+          {"type": "Linux filesystem", "name": "12345678901234567890123456789012345\ud83d\udcbe", "start": 1048576,
+           "length": 1048576}]}}])");
+    EXPECT_THROW(load(tooLong), zv::sim::MachineFileError) << "35 characters and a pair are 37 units";
+}

@@ -94,3 +94,31 @@ TEST(DriveLayoutDecode, ExtendedReplyOfAGptDisk) {
     EXPECT_EQ(layout.entries[1].gptName, "root \xC3\xA9");
     EXPECT_EQ(layout.entries[1].StartingOffset, 2 << 20);
 }
+
+// GPT names are UTF-16: a character beyond U+FFFF is a surrogate pair and becomes one
+// four-byte UTF-8 character (not two three-byte halves); a lone surrogate becomes U+FFFD.
+TEST(DriveLayoutDecode, GptNamesBeyondTheBasicPlaneAreProperUtf8) {
+    const std::vector<std::pair<std::u16string, std::string>> names = {
+        {u"\U0001F4BE Daten", "\xF0\x9F\x92\xBE Daten"},
+        {u"\U00010348\U0010FFFD", "\xF0\x90\x8D\x88\xF4\x8F\xBF\xBD"},
+        {std::u16string{u'a', char16_t(0xD83D), u'b'}, "a\xEF\xBF\xBD" "b"},
+        {std::u16string(35, u'x') + u"\U0001F4BE", std::string(35, 'x') + "\xEF\xBF\xBD"},
+    };
+    for (const auto& [name, utf8] : names) {
+        std::vector<uint8_t> reply(48 + 144, 0);
+        zv::codec::putLe32(&reply[0], zv::platform::PARTITION_STYLE_GPT);
+        zv::codec::putLe32(&reply[4], 1);
+        PartitionInformationEx e;
+        e.partitionStyle = zv::platform::PARTITION_STYLE_GPT;
+        e.partitionNumber = 1;
+        e.startingOffset = 1 << 20;
+        e.partitionLength = 1 << 20;
+        ASSERT_TRUE(zv::platform::parseGuid("0FC63DAF-8483-4772-8E79-3D69D8477DE4", &e.gptPartitionType));
+        e.gptName = name;
+        e.encode(&reply[48]);
+        DriveLayout layout;
+        ASSERT_TRUE(DecodeDriveLayoutEx(reply.data(), reply.size(), layout));
+        ASSERT_EQ(layout.entries.size(), 1u);
+        EXPECT_EQ(layout.entries[0].gptName, utf8);
+    }
+}

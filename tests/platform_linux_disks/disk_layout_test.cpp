@@ -154,6 +154,27 @@ TEST_F(DiskLayouts, GptFromSysfsAnswersOnlyTheExtendedRequest) {
     EXPECT_EQ(layout.partition(2)->StartingOffset, 6144 * 512);
 }
 
+// udev keeps a GPT name as UTF-8 (escaped in ID_PART_ENTRY_NAME_ENC); the layout answers it
+// as UTF-16, a character beyond U+FFFF as a surrogate pair, so that it decodes to the same
+// four-byte character and not to two three-byte halves. A name longer than the entry's 36
+// units is cut there, never between the halves of a pair.
+TEST_F(DiskLayouts, GptNamesBeyondTheBasicPlaneKeepTheirCharacters) {
+    const std::string disk = "\\xf0\\x9f\\x92\\xbe";  // U+1F4BE, udev-escaped
+    tree.file("/run/udev/data/b8:0", "E:ID_PART_TABLE_TYPE=gpt\n");
+    tree.partition("sda", 1, "8:1", 2048, 4096,
+                   "E:ID_PART_ENTRY_SCHEME=gpt\nE:ID_PART_ENTRY_TYPE=0fc63daf-8483-4772-8e79-3d69d8477de4\n"
+                   "E:ID_PART_ENTRY_NAME_ENC=" + disk + "\\x20Daten\n");
+    tree.partition("sda", 2, "8:2", 6144, 8192,
+                   "E:ID_PART_ENTRY_SCHEME=gpt\nE:ID_PART_ENTRY_TYPE=0fc63daf-8483-4772-8e79-3d69d8477de4\n"
+                   "E:ID_PART_ENTRY_NAME=" + std::string(35, 'x') + "\xF0\x9F\x92\xBE\n");
+    HandleEntry letter = letterOn("sda", 1);
+    ASSERT_TRUE(control(letter, IOCTL_DISK_GET_DRIVE_LAYOUT_EX));
+    const auto layout = decoded(true);
+    ASSERT_EQ(layout.entries.size(), 2u);
+    EXPECT_EQ(layout.partition(1)->gptName, "\xF0\x9F\x92\xBE Daten");
+    EXPECT_EQ(layout.partition(2)->gptName, std::string(35, 'x')) << "the pair that does not fit is left out whole";
+}
+
 TEST_F(DiskLayouts, LibblkidReadsTheTablesOfAReadableDisk) {
     const std::string mbr = tree.root() + "/mbr.img";
     const std::string gpt = tree.root() + "/gpt.img";
