@@ -8,6 +8,7 @@
 #include <iconv.h>
 
 #include <cerrno>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -116,6 +117,24 @@ TEST(UtfConversion, MalformedUtf8BecomesOneReplacementPerMaximalSubpart) {
         EXPECT_EQ(utf16FromUtf8(repaired), c.expected) << c.what << ": repairing keeps the same characters";
         const bool wellFormed = c.expected.find(u'\uFFFD') == std::u16string::npos;
         EXPECT_EQ(isValidUtf8(c.bytes), wellFormed) << c.what;
+    }
+}
+
+// Random bytes, weighted towards lead and continuation bytes: repairing, converting to
+// UTF-16 and back all agree, and what comes out is valid.
+TEST(UtfConversion, ArbitraryBytesConvertConsistently) {
+    std::mt19937 random(20261208);
+    const unsigned char interesting[] = {0x00, 0x41, 0x7F, 0x80, 0x8F, 0x90, 0x9F, 0xA0, 0xBF, 0xC0, 0xC1, 0xC2,
+                                         0xDF, 0xE0, 0xE1, 0xED, 0xEE, 0xEF, 0xF0, 0xF1, 0xF4, 0xF5, 0xFF};
+    for (int round = 0; round < 20000; ++round) {
+        std::string bytes(random() % 12, '\0');
+        for (char& b : bytes)
+            b = char(random() % 2 ? interesting[random() % sizeof interesting] : random() % 256);
+        const std::string repaired = validUtf8(bytes);
+        ASSERT_TRUE(isValidUtf8(repaired));
+        ASSERT_EQ(utf8FromUtf16(utf16FromUtf8(bytes)), repaired);
+        ASSERT_EQ(utf16FromUtf8(repaired), utf16FromUtf8(bytes));
+        ASSERT_EQ(isValidUtf8(bytes), repaired == bytes);
     }
 }
 
