@@ -34,10 +34,13 @@ std::vector<std::string> components(const std::string& path) {
 std::string rootPrefix(const std::string& sysRoot) { return sysRoot == "/" ? std::string() : sysRoot; }
 
 // A namespace block device hangs under its controller (".../nvme/nvme0/nvme0n1") or, with
-// native multipath, under its subsystem (".../nvme-subsystem/nvme-subsys0/nvme0n1").
+// native multipath, under its subsystem (".../nvme-subsystem/nvme-subsys0/nvme0n1"); some
+// trees put a "block" folder between the device and the disk.
 bool underNvmeController(const std::vector<std::string>& parts) {
-    if (parts.size() < 3) return false;
-    const std::string& group = parts[parts.size() - 3];
+    size_t device = parts.size() < 2 ? 0 : parts.size() - 2;
+    if (device > 0 && parts[device] == "block") --device;
+    if (device == 0) return false;
+    const std::string& group = parts[device - 1];
     return group == "nvme" || group == "nvme-subsystem";
 }
 
