@@ -7,6 +7,7 @@
 #include <scsi/sg.h>
 #include <linux/hdreg.h>
 #include <linux/nvme_ioctl.h>
+#include <sys/ioctl.h>
 
 #include <fcntl.h>
 #include <unistd.h>
