@@ -1,10 +1,10 @@
 #include "smart/nvme_access.h"
 
+#include <vector>
+
 #include "diskinfo/ide_serial.h"
 #include "diskinfo/system_message.h"
 #include "platform/api/storage_protocol.h"
-
-#include <vector>
 
 namespace zv::smart {
 
@@ -22,7 +22,8 @@ class PhysicalDrive {
 public:
     PhysicalDrive(platform::Platform& platform, int32_t driveNumber, DWORD access) : m_platform(platform) {
         const std::string path = "\\\\.\\PhysicalDrive" + std::to_string(driveNumber);
-        m_handle = platform.io().CreateFileA(path.c_str(), access, FILE_SHARE_READ | FILE_SHARE_WRITE, OPEN_EXISTING, 0);
+        m_handle = platform.io().CreateFileA(path.c_str(), access, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                             OPEN_EXISTING, 0);
     }
     ~PhysicalDrive() {
         if (valid()) m_platform.io().CloseHandle(m_handle);
@@ -39,12 +40,14 @@ private:
 
 // One protocol-specific request; the data it returned, or empty (with the error) when it
 // failed or the reply does not hold `needed` bytes of data.
-std::vector<uint8_t> protocolData(platform::Platform& platform, HANDLE drive, DWORD propertyId, DWORD dataType,
-                                  DWORD requestValue, DWORD needed, DWORD* error) {
-    std::vector<uint8_t> buffer = platform::buildNvmeProtocolQuery(propertyId, dataType, requestValue, 0, needed);
+std::vector<uint8_t> protocolData(platform::Platform& platform, HANDLE drive, DWORD propertyId,
+                                  DWORD dataType, DWORD requestValue, DWORD needed, DWORD* error) {
+    std::vector<uint8_t> buffer =
+        platform::buildNvmeProtocolQuery(propertyId, dataType, requestValue, 0, needed);
     DWORD returned = 0;
-    if (!platform.io().DeviceIoControl(drive, IOCTL_STORAGE_QUERY_PROPERTY, buffer.data(), DWORD(buffer.size()),
-                                       buffer.data(), DWORD(buffer.size()), &returned)) {
+    if (!platform.io().DeviceIoControl(drive, IOCTL_STORAGE_QUERY_PROPERTY, buffer.data(),
+                                       DWORD(buffer.size()), buffer.data(), DWORD(buffer.size()),
+                                       &returned)) {
         *error = platform.GetLastError();
         return {};
     }
@@ -58,7 +61,8 @@ std::vector<uint8_t> protocolData(platform::Platform& platform, HANDLE drive, DW
         *error = ERROR_INVALID_DATA;
         return {};
     }
-    return std::vector<uint8_t>(buffer.begin() + std::ptrdiff_t(start), buffer.begin() + std::ptrdiff_t(start + needed));
+    return std::vector<uint8_t>(buffer.begin() + std::ptrdiff_t(start),
+                                buffer.begin() + std::ptrdiff_t(start + needed));
 }
 
 }  // namespace
@@ -77,8 +81,8 @@ bool IsNvmeDisk(platform::Platform& platform, int32_t driveNumber) {
     return codec::getLe32(&descriptor[kBusTypeField]) == BusTypeNvme;
 }
 
-bool ReadNvmeHealth(platform::Platform& platform, int32_t driveNumber, NvmeReadout& readout, std::string& errorText,
-                    DWORD* errorCode) {
+bool ReadNvmeHealth(platform::Platform& platform, int32_t driveNumber, NvmeReadout& readout,
+                    std::string& errorText, DWORD* errorCode) {
     readout = NvmeReadout{};
     errorText.clear();
     DWORD error = 0;
@@ -92,16 +96,17 @@ bool ReadNvmeHealth(platform::Platform& platform, int32_t driveNumber, NvmeReado
         error = platform.GetLastError();
         return failed("Unable to open physical drive: ");
     }
-    const auto controller = protocolData(platform, drive.get(), platform::StorageAdapterProtocolSpecificProperty,
-                                         platform::NVMeDataTypeIdentify, platform::NVME_IDENTIFY_CNS_CONTROLLER,
-                                         kNvmeIdentifySize, &error);
+    const auto controller = protocolData(
+        platform, drive.get(), platform::StorageAdapterProtocolSpecificProperty,
+        platform::NVMeDataTypeIdentify, platform::NVME_IDENTIFY_CNS_CONTROLLER, kNvmeIdentifySize, &error);
     if (controller.empty()) return failed("NVMe Identify Controller Failed: ");
     readout.identity = DecodeNvmeIdentifyController(controller.data());
 
     DWORD namespaceError = 0;
-    const auto space = protocolData(platform, drive.get(), platform::StorageDeviceProtocolSpecificProperty,
-                                    platform::NVMeDataTypeIdentify, platform::NVME_IDENTIFY_CNS_SPECIFIC_NAMESPACE,
-                                    kNvmeIdentifySize, &namespaceError);
+    const auto space =
+        protocolData(platform, drive.get(), platform::StorageDeviceProtocolSpecificProperty,
+                     platform::NVMeDataTypeIdentify, platform::NVME_IDENTIFY_CNS_SPECIFIC_NAMESPACE,
+                     kNvmeIdentifySize, &namespaceError);
     if (!space.empty()) readout.sizeBytes = NvmeNamespaceSizeBytes(space.data());
 
     const auto log = protocolData(platform, drive.get(), platform::StorageAdapterProtocolSpecificProperty,

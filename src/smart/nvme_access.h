@@ -2,12 +2,12 @@
 // NVMe protocol-specific data on "\\.\PhysicalDriveN".
 #pragma once
 
+#include <cstdint>
+#include <string>
+
 #include "platform/api/platform.h"
 #include "smart/nvme_health.h"
 #include "smart/nvme_identify.h"
-
-#include <cstdint>
-#include <string>
 
 namespace zv::smart {
 
@@ -24,7 +24,7 @@ struct NvmeReadout {
 // Reads Identify Controller, Identify Namespace (the disk's own) and the SMART / Health
 // Information log. False with the message (and, when given, the system error) of the first
 // request that failed; a namespace that does not answer leaves the size 0 and is no failure.
-bool ReadNvmeHealth(platform::Platform& platform, int32_t driveNumber, NvmeReadout& readout, std::string& errorText,
-                    win::DWORD* errorCode = nullptr);
+bool ReadNvmeHealth(platform::Platform& platform, int32_t driveNumber, NvmeReadout& readout,
+                    std::string& errorText, win::DWORD* errorCode = nullptr);
 
 }  // namespace zv::smart

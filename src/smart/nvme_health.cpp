@@ -1,8 +1,8 @@
 #include "smart/nvme_health.h"
 
-#include "platform/api/codec.h"
-
 #include <algorithm>
+
+#include "platform/api/codec.h"
 
 namespace zv::smart {
 
@@ -24,7 +24,9 @@ std::string Counter128::decimalText() const {
     return digits;
 }
 
-Counter128 DecodeCounter128(const uint8_t* bytes) { return {codec::getLe64(bytes), codec::getLe64(bytes + 8)}; }
+Counter128 DecodeCounter128(const uint8_t* bytes) {
+    return {codec::getLe64(bytes), codec::getLe64(bytes + 8)};
+}
 
 int NvmeHealth::warningCount() const {
     int count = 0;
@@ -39,9 +41,10 @@ NvmeHealth DecodeNvmeHealthLog(const uint8_t* page) {
     h.availableSpare = page[3];
     h.availableSpareThreshold = page[4];
     h.percentageUsed = page[5];
-    Counter128* counters[] = {&h.dataUnitsRead,  &h.dataUnitsWritten,  &h.hostReadCommands, &h.hostWriteCommands,
-                              &h.controllerBusyTime, &h.powerCycles, &h.powerOnHours,      &h.unsafeShutdowns,
-                              &h.mediaErrors,    &h.errorLogEntries};
+    Counter128* counters[] = {&h.dataUnitsRead,     &h.dataUnitsWritten,   &h.hostReadCommands,
+                              &h.hostWriteCommands, &h.controllerBusyTime, &h.powerCycles,
+                              &h.powerOnHours,      &h.unsafeShutdowns,    &h.mediaErrors,
+                              &h.errorLogEntries};
     for (size_t i = 0; i < std::size(counters); ++i) *counters[i] = DecodeCounter128(page + 32 + 16 * i);
     return h;
 }

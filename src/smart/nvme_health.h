@@ -21,30 +21,22 @@ struct Counter128 {
 };
 Counter128 DecodeCounter128(const uint8_t* bytes);
 
-// Bits of the critical warning byte.
-inline constexpr uint8_t kNvmeWarningSpare = 0x01;        // available spare below its threshold
-inline constexpr uint8_t kNvmeWarningTemperature = 0x02;  // a temperature beyond a threshold
-inline constexpr uint8_t kNvmeWarningReliability = 0x04;  // degraded by media or internal errors
-inline constexpr uint8_t kNvmeWarningReadOnly = 0x08;     // media placed in read-only mode
-inline constexpr uint8_t kNvmeWarningBackup = 0x10;       // volatile memory backup failed
-inline constexpr uint8_t kNvmeWarningPmr = 0x20;          // persistent memory region read-only
-
 struct NvmeHealth {
-    uint8_t criticalWarning = 0;        // byte 0
-    uint16_t temperatureKelvin = 0;     // bytes 1-2, composite temperature; 0: not reported
-    uint8_t availableSpare = 0;         // byte 3, percent
+    uint8_t criticalWarning = 0;          // byte 0; bits: spare, temperature, reliability, read-only, backup
+    uint16_t temperatureKelvin = 0;       // bytes 1-2, composite temperature; 0: not reported
+    uint8_t availableSpare = 0;           // byte 3, percent
     uint8_t availableSpareThreshold = 0;  // byte 4, percent
-    uint8_t percentageUsed = 0;         // byte 5, may exceed 100
-    Counter128 dataUnitsRead;           // bytes 32-47, thousands of 512-byte units
-    Counter128 dataUnitsWritten;        // bytes 48-63
-    Counter128 hostReadCommands;        // bytes 64-79
-    Counter128 hostWriteCommands;       // bytes 80-95
-    Counter128 controllerBusyTime;      // bytes 96-111, minutes
-    Counter128 powerCycles;             // bytes 112-127
-    Counter128 powerOnHours;            // bytes 128-143
-    Counter128 unsafeShutdowns;         // bytes 144-159
-    Counter128 mediaErrors;             // bytes 160-175
-    Counter128 errorLogEntries;         // bytes 176-191
+    uint8_t percentageUsed = 0;           // byte 5, may exceed 100
+    Counter128 dataUnitsRead;             // bytes 32-47, thousands of 512-byte units
+    Counter128 dataUnitsWritten;          // bytes 48-63
+    Counter128 hostReadCommands;          // bytes 64-79
+    Counter128 hostWriteCommands;         // bytes 80-95
+    Counter128 controllerBusyTime;        // bytes 96-111, minutes
+    Counter128 powerCycles;               // bytes 112-127
+    Counter128 powerOnHours;              // bytes 128-143
+    Counter128 unsafeShutdowns;           // bytes 144-159
+    Counter128 mediaErrors;               // bytes 160-175
+    Counter128 errorLogEntries;           // bytes 176-191
 
     bool hasTemperature() const { return temperatureKelvin != 0; }
     // Whole degrees: kelvin minus 273, as the controller reports whole kelvin.

@@ -2,11 +2,11 @@
 // per field of the health log (name, judgement where there is one, and value).
 #pragma once
 
-#include "smart/nvme_health.h"
-#include "smart/smart_view.h"
-
 #include <string>
 #include <vector>
+
+#include "smart/nvme_health.h"
+#include "smart/smart_view.h"
 
 namespace zv::smart {
 

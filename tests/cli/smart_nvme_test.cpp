@@ -1,14 +1,14 @@
 // zorvane-cli smart on NVMe disks: the "nvme" object and "verdict" of --json checked against
 // the machine file's health log, the readable lines of the text output, counters beyond 64
 // bits, a log without temperature, and a disk that cannot be read.
-#include "cli/cli_context.h"
-
 #include <gtest/gtest.h>
-#include <nlohmann/json.hpp>
 
 #include <filesystem>
 #include <fstream>
+#include <nlohmann/json.hpp>
 #include <sstream>
+
+#include "cli/cli_context.h"
 
 namespace zv::cli {
 namespace {
@@ -50,13 +50,14 @@ std::string machineWithHealth(const std::string& health, bool administrator = tr
            (administrator ? "true" : "false") + R"(},
       "drives": [{"letter": "C", "volume": {"label": "Disk"}, "disk": {"number": 0, "partition": 0}}],
       "disks": [{"number": 0, "nvme": {"model": "WORN SSD", "serial": "W1", "firmware": "F1", "sectors": 1024,
-                                      "health": )" + health + "}}]}";
+                                      "health": )" +
+           health + "}}]}";
 }
 
-const char* const kNvmeKeys[] = {"critical_warning", "temperature_celsius", "available_spare",
-                                 "available_spare_threshold", "percentage_used", "power_on_hours",
-                                 "power_cycles", "media_errors", "unsafe_shutdowns",
-                                 "data_units_read", "data_units_written"};
+const char* const kNvmeKeys[] = {
+    "critical_warning", "temperature_celsius", "available_spare",   "available_spare_threshold",
+    "percentage_used",  "power_on_hours",      "power_cycles",      "media_errors",
+    "unsafe_shutdowns", "data_units_read",     "data_units_written"};
 
 }  // namespace
 
@@ -73,12 +74,13 @@ TEST(CliSmartNvme, JsonCarriesTheHealthLogOfTheMachineFile) {
     std::vector<std::string> keys;
     for (const auto& [key, value] : nvme.items()) keys.push_back(key);
     EXPECT_EQ(keys, std::vector<std::string>(std::begin(kNvmeKeys), std::end(kNvmeKeys)));
-    for (const char* key : kNvmeKeys) EXPECT_TRUE(nvme[key].is_number_unsigned() || nvme[key].is_number_integer()) << key;
+    for (const char* key : kNvmeKeys)
+        EXPECT_TRUE(nvme[key].is_number_unsigned() || nvme[key].is_number_integer()) << key;
 
     EXPECT_EQ(nvme["temperature_celsius"], health["temperature_kelvin"].get<int>() - 273);
-    for (const char* key : {"critical_warning", "available_spare", "available_spare_threshold", "percentage_used",
-                            "power_on_hours", "power_cycles", "media_errors", "unsafe_shutdowns", "data_units_read",
-                            "data_units_written"})
+    for (const char* key : {"critical_warning", "available_spare", "available_spare_threshold",
+                            "percentage_used", "power_on_hours", "power_cycles", "media_errors",
+                            "unsafe_shutdowns", "data_units_read", "data_units_written"})
         EXPECT_EQ(nvme[key], health[key]) << key;
     EXPECT_EQ(out["verdict"], "SMART Test Passed");
     EXPECT_EQ(out["SMART Enabled"], out["verdict"]) << "the window's verdict field says the same";
@@ -96,7 +98,9 @@ TEST(CliSmartNvme, TextShowsOneReadableLinePerField) {
     ASSERT_EQ(r.status, 0) << r.err;
     const auto health = exampleMachine()["disks"][0]["nvme"]["health"];
     EXPECT_NE(r.out.find("SMART Enabled: SMART Test Passed\n"), std::string::npos) << r.out;
-    EXPECT_NE(r.out.find("Temperature: " + std::to_string(health["temperature_kelvin"].get<int>() - 273) + "\xC2\xB0" "C\n"),
+    EXPECT_NE(r.out.find("Temperature: " + std::to_string(health["temperature_kelvin"].get<int>() - 273) +
+                         "\xC2\xB0"
+                         "C\n"),
               std::string::npos)
         << r.out;
     EXPECT_NE(r.out.find("Critical Warning: 0x00\n"), std::string::npos) << r.out;
@@ -127,7 +131,8 @@ TEST(CliSmartNvme, WarningsMissingTemperatureAndCountersBeyond64Bits) {
     EXPECT_EQ(out["Temperature"], "");
 
     const CliResult text = runWith({"--machine", path, "smart", "C:"});
-    EXPECT_NE(text.out.find("Data Units Written: 36,893,488,147,419,103,232\n"), std::string::npos) << text.out;
+    EXPECT_NE(text.out.find("Data Units Written: 36,893,488,147,419,103,232\n"), std::string::npos)
+        << text.out;
     EXPECT_NE(text.out.find("Critical Warning: 0x04\n"), std::string::npos) << text.out;
 }
 

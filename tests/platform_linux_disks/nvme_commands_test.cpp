@@ -2,16 +2,15 @@
 // recognition by the place of the namespace in sysfs, the exact admin commands behind the
 // protocol-specific storage queries, the replies built from them, the refusals, and the
 // whole health read of the S.M.A.R.T. logic on a recorded machine.
-#include "fake_disk_seam.h"
+#include <gtest/gtest.h>
 
+#include "fake_disk_seam.h"
 #include "platform/api/storage_protocol.h"
 #include "platform/linux/linux_parts.h"
 #include "platform/linux/linux_platform.h"
 #include "platform/linux/storage_property.h"
 #include "platform/linux/sysfs.h"
 #include "smart/nvme_access.h"
-
-#include <gtest/gtest.h>
 
 using namespace zv::lnx;
 using namespace zv::win;
@@ -61,8 +60,8 @@ protected:
         buffer = platform::buildNvmeProtocolQuery(property, dataType, value, subValue, length);
         if (outSize) buffer.resize(outSize);
         returned = 0;
-        return storagePropertyQuery(*ctx, disk, buffer.data(), platform::ProtocolQueryLayout::Size, buffer.data(),
-                                    DWORD(buffer.size()), &returned);
+        return storagePropertyQuery(*ctx, disk, buffer.data(), platform::ProtocolQueryLayout::Size,
+                                    buffer.data(), DWORD(buffer.size()), &returned);
     }
 
     RecordedTree tree;
@@ -78,8 +77,9 @@ protected:
 TEST_F(NvmeCommands, NamespacesUnderAControllerOrSubsystemAreNvme) {
     EXPECT_EQ(busTypeOf(tree.root(), tree.root() + kController + "/nvme0n1"), BusTypeNvme);
     // Native multipath: the namespace hangs under its subsystem.
-    EXPECT_EQ(busTypeOf(tree.root(), tree.root() + "/sys/devices/virtual/nvme-subsystem/nvme-subsys0/nvme0n1"),
-              BusTypeNvme);
+    EXPECT_EQ(
+        busTypeOf(tree.root(), tree.root() + "/sys/devices/virtual/nvme-subsystem/nvme-subsys0/nvme0n1"),
+        BusTypeNvme);
     // The place decides, not the name: a disk of another name under a controller, also with a
     // "block" folder between them, is NVMe.
     EXPECT_EQ(busTypeOf(tree.root(), tree.root() + kController + "/disk7"), BusTypeNvme);
@@ -99,7 +99,8 @@ TEST_F(NvmeCommands, HealthLogIsGetLogPageForTheWholeController) {
     answer.data = healthLog();
     answer.nvmeResult = 0x1234;
     seam.answers.push_back(answer);
-    ASSERT_TRUE(query(platform::StorageAdapterProtocolSpecificProperty, platform::NVMeDataTypeLogPage, 2, 0, 512))
+    ASSERT_TRUE(
+        query(platform::StorageAdapterProtocolSpecificProperty, platform::NVMeDataTypeLogPage, 2, 0, 512))
         << ctx->lastError();
     ASSERT_EQ(seam.exchanges.size(), 1u);
     const nvme_admin_cmd& sent = seam.exchanges[0].nvme;
@@ -126,7 +127,8 @@ TEST_F(NvmeCommands, IdentifyControllerAndTheHandlesOwnNamespace) {
     ScriptedAnswer controller;
     controller.data = page(4096, {{24, 'Q'}});
     seam.answers.push_back(controller);
-    ASSERT_TRUE(query(platform::StorageAdapterProtocolSpecificProperty, platform::NVMeDataTypeIdentify, 1, 0, 4096));
+    ASSERT_TRUE(
+        query(platform::StorageAdapterProtocolSpecificProperty, platform::NVMeDataTypeIdentify, 1, 0, 4096));
     ASSERT_EQ(seam.exchanges.size(), 1u);
     EXPECT_EQ(seam.exchanges[0].nvme.opcode, 0x06);
     EXPECT_EQ(seam.exchanges[0].nvme.nsid, 0u);
@@ -142,7 +144,8 @@ TEST_F(NvmeCommands, IdentifyControllerAndTheHandlesOwnNamespace) {
     ScriptedAnswer space;
     space.data = page(4096, {{0, 0x10}});
     seam.answers.push_back(space);
-    ASSERT_TRUE(query(platform::StorageDeviceProtocolSpecificProperty, platform::NVMeDataTypeIdentify, 0, 0, 4096));
+    ASSERT_TRUE(
+        query(platform::StorageDeviceProtocolSpecificProperty, platform::NVMeDataTypeIdentify, 0, 0, 4096));
     ASSERT_EQ(seam.exchanges.size(), 2u);
     EXPECT_EQ(seam.exchanges[0].request, static_cast<unsigned long>(NVME_IOCTL_ID));
     EXPECT_EQ(seam.exchanges[1].nvme.opcode, 0x06);
@@ -155,30 +158,36 @@ TEST_F(NvmeCommands, RefusalsAndControllerErrors) {
     ScriptedAnswer denied;
     denied.error = EACCES;
     seam.answers.push_back(denied);
-    EXPECT_FALSE(query(platform::StorageAdapterProtocolSpecificProperty, platform::NVMeDataTypeLogPage, 2, 0, 512));
+    EXPECT_FALSE(
+        query(platform::StorageAdapterProtocolSpecificProperty, platform::NVMeDataTypeLogPage, 2, 0, 512));
     EXPECT_EQ(ctx->lastError(), ERROR_ACCESS_DENIED);
 
     ScriptedAnswer invalidField;
     invalidField.returnValue = 0x4002;  // Invalid Field in Command, Do Not Retry
     seam.answers.push_back(invalidField);
-    EXPECT_FALSE(query(platform::StorageAdapterProtocolSpecificProperty, platform::NVMeDataTypeLogPage, 2, 0, 512));
+    EXPECT_FALSE(
+        query(platform::StorageAdapterProtocolSpecificProperty, platform::NVMeDataTypeLogPage, 2, 0, 512));
     EXPECT_EQ(ctx->lastError(), ERROR_IO_DEVICE);
 
     // Refused before the controller: no exchange at all.
     seam.exchanges.clear();
-    EXPECT_FALSE(query(platform::StorageAdapterProtocolSpecificProperty, platform::NVMeDataTypeLogPage, 2, 0, 512, 559));
+    EXPECT_FALSE(query(platform::StorageAdapterProtocolSpecificProperty, platform::NVMeDataTypeLogPage, 2, 0,
+                       512, 559));
     EXPECT_EQ(ctx->lastError(), ERROR_INSUFFICIENT_BUFFER);
-    EXPECT_FALSE(query(platform::StorageAdapterProtocolSpecificProperty, platform::NVMeDataTypeLogPage, 2, 0, 510));
+    EXPECT_FALSE(
+        query(platform::StorageAdapterProtocolSpecificProperty, platform::NVMeDataTypeLogPage, 2, 0, 510));
     EXPECT_EQ(ctx->lastError(), ERROR_INVALID_PARAMETER);
     EXPECT_FALSE(query(platform::StorageAdapterProtocolSpecificProperty, 3 /* feature */, 2, 0, 512));
     EXPECT_EQ(ctx->lastError(), ERROR_NOT_SUPPORTED);
     disk.fd = -1;  // a node this user may not open
-    EXPECT_FALSE(query(platform::StorageAdapterProtocolSpecificProperty, platform::NVMeDataTypeLogPage, 2, 0, 512));
+    EXPECT_FALSE(
+        query(platform::StorageAdapterProtocolSpecificProperty, platform::NVMeDataTypeLogPage, 2, 0, 512));
     EXPECT_EQ(ctx->lastError(), ERROR_ACCESS_DENIED);
     disk.fd = 100;
     tree.disk("sda", "pci0000:00/0000:00:1f.2/ata1/host0/target0:0:0/0:0:0:0", "8:0");
     disk.node = "/dev/sda";
-    EXPECT_FALSE(query(platform::StorageAdapterProtocolSpecificProperty, platform::NVMeDataTypeLogPage, 2, 0, 512));
+    EXPECT_FALSE(
+        query(platform::StorageAdapterProtocolSpecificProperty, platform::NVMeDataTypeLogPage, 2, 0, 512));
     EXPECT_EQ(ctx->lastError(), ERROR_NOT_SUPPORTED) << "a SATA disk is sent no NVMe command";
     EXPECT_TRUE(seam.exchanges.empty());
 }

@@ -1,13 +1,12 @@
 // The NVMe decoders on recorded pages: the health log's fields and 128-bit counters, the
 // identify strings and the namespace size, and the window's verdict and rows made of them.
+#include <gtest/gtest.h>
+
+#include "nvme_pages.h"
 #include "smart/nvme_health.h"
 #include "smart/nvme_identify.h"
 #include "smart/nvme_rows.h"
 #include "smart/smart_view.h"
-
-#include "nvme_pages.h"
-
-#include <gtest/gtest.h>
 
 using namespace zv::smart;
 using zv::smart::test::recordedPage;
@@ -39,7 +38,9 @@ TEST(NvmeHealthLog, QemuPageDecodesEveryField) {
     EXPECT_EQ(h.powerOnHours, (Counter128{0, 0}));
     EXPECT_EQ(h.warningCount(), 0);
     EXPECT_EQ(NvmeVerdict(h), "SMART Test Passed");
-    EXPECT_EQ(NvmeTemperatureText(h), "50\xC2\xB0" "C");
+    EXPECT_EQ(NvmeTemperatureText(h),
+              "50\xC2\xB0"
+              "C");
 }
 
 TEST(NvmeHealthLog, EachFieldComesFromItsOwnOffset) {
@@ -54,9 +55,10 @@ TEST(NvmeHealthLog, EachFieldComesFromItsOwnOffset) {
     EXPECT_EQ(h.availableSpare, 95);
     EXPECT_EQ(h.availableSpareThreshold, 12);
     EXPECT_EQ(h.percentageUsed, 33);
-    const Counter128* counters[] = {&h.dataUnitsRead, &h.dataUnitsWritten, &h.hostReadCommands, &h.hostWriteCommands,
-                                    &h.controllerBusyTime, &h.powerCycles, &h.powerOnHours, &h.unsafeShutdowns,
-                                    &h.mediaErrors, &h.errorLogEntries};
+    const Counter128* counters[] = {&h.dataUnitsRead,     &h.dataUnitsWritten,   &h.hostReadCommands,
+                                    &h.hostWriteCommands, &h.controllerBusyTime, &h.powerCycles,
+                                    &h.powerOnHours,      &h.unsafeShutdowns,    &h.mediaErrors,
+                                    &h.errorLogEntries};
     for (size_t i = 0; i < 10; ++i) EXPECT_EQ(*counters[i], (Counter128{i + 1, 0})) << i;
 }
 
@@ -96,10 +98,12 @@ TEST(NvmeRows, NamesValuesAndJudgements) {
     const auto rows = NvmeHealthRows(DecodeNvmeHealthLog(healthy.data()), ".");
     ASSERT_EQ(rows.size(), 11u);
     const std::pair<const char*, const char*> expected[] = {
-        {"Critical Warning", "0x00"}, {"Temperature Celsius", "38"}, {"Available Spare", "100%"},
-        {"Available Spare Threshold", "10%"}, {"Percentage Used", "3%"}, {"Data Units Read", "24.681.357"},
-        {"Data Units Written", "0"}, {"Power Cycles", "0"}, {"Power On Hours", "8.734"},
-        {"Unsafe Shutdowns", "0"}, {"Media Errors", "0"}};
+        {"Critical Warning", "0x00"}, {"Temperature Celsius", "38"},
+        {"Available Spare", "100%"},  {"Available Spare Threshold", "10%"},
+        {"Percentage Used", "3%"},    {"Data Units Read", "24.681.357"},
+        {"Data Units Written", "0"},  {"Power Cycles", "0"},
+        {"Power On Hours", "8.734"},  {"Unsafe Shutdowns", "0"},
+        {"Media Errors", "0"}};
     for (size_t i = 0; i < rows.size(); ++i) {
         EXPECT_EQ(rows[i][1], expected[i].first) << i;
         EXPECT_EQ(rows[i][6], expected[i].second) << i;
@@ -141,7 +145,8 @@ TEST(NvmeIdentify, NamespaceSizeFollowsTheFormatInUse) {
     const auto plain = recordedPage(4096, {{0, "b0 12 9e 3b"}, {128, "00 00 09 00"}});
     EXPECT_EQ(NvmeNamespaceSizeBytes(plain.data()), 512110190592);
     // Format 1 (4096 bytes) in use: 125,026,902 blocks.
-    const auto large = recordedPage(4096, {{0, "56 c2 73 07"}, {25, "01 01"}, {128, "00 00 09 00 00 00 0c 00"}});
+    const auto large =
+        recordedPage(4096, {{0, "56 c2 73 07"}, {25, "01 01"}, {128, "00 00 09 00 00 00 0c 00"}});
     EXPECT_EQ(NvmeNamespaceSizeBytes(large.data()), int64_t(125026902) * 4096);
     // Format 17: the index's high bits are bits 6:5 of FLBAS (0x21 = low 1, high 1).
     const auto many = recordedPage(4096, {{0, "10"}, {26, "21"}, {128 + 4 * 17, "00 00 0c 00"}});

@@ -1,13 +1,12 @@
 // An NVMe disk in the S.M.A.R.T. window's logic on simulated machines: it is recognised by
 // its bus, asked for its identify pages and health log through the protocol-specific storage
 // queries, and shown; its failures are told in words.
-#include "smart/nvme_access.h"
-#include "smart/smart_view.h"
+#include <gtest/gtest.h>
 
 #include "platform/api/storage_protocol.h"
+#include "smart/nvme_access.h"
+#include "smart/smart_view.h"
 #include "support/sim_fixture.h"
-
-#include <gtest/gtest.h>
 
 using namespace zv;
 using namespace zv::smart;
@@ -22,8 +21,8 @@ namespace {
 struct ProtocolRequest {
     uint32_t propertyId, dataType, value, subValue, length;
     bool operator==(const ProtocolRequest& o) const {
-        return propertyId == o.propertyId && dataType == o.dataType && value == o.value && subValue == o.subValue &&
-               length == o.length;
+        return propertyId == o.propertyId && dataType == o.dataType && value == o.value &&
+               subValue == o.subValue && length == o.length;
     }
 };
 std::vector<ProtocolRequest> protocolRequests(const sim::SimPlatform& m) {
@@ -45,10 +44,12 @@ std::vector<ProtocolRequest> protocolRequests(const sim::SimPlatform& m) {
 std::string nvmeMachine(const std::string& nvme, const std::string& extra = "",
                         const std::string& system = R"("system": {"family": "nt"})") {
     return machineJson(system + R"(, "drives": [{"letter": "C", "disk": {"number": 0, "partition": 1}}],
-        "disks": [{"number": 0, "nvme": )" + nvme + extra + "}]");
+        "disks": [{"number": 0, "nvme": )" +
+                       nvme + extra + "}]");
 }
 
-const char* kWorn = R"({"model": "WORN SSD", "serial": "W1", "firmware": "F1", "sectors": 2048, "sector_size": 4096,
+const char* kWorn =
+    R"({"model": "WORN SSD", "serial": "W1", "firmware": "F1", "sectors": 2048, "sector_size": 4096,
     "health": {"critical_warning": 5, "temperature_kelvin": 0, "available_spare": 8, "available_spare_threshold": 10,
                "percentage_used": 110, "data_units_written": "18446744073709551621",
                "media_errors": "340282366920938463463374607431768211455"}})";
@@ -66,7 +67,9 @@ TEST_F(NvmeScenario, ExampleDiskIsAskedThroughProtocolQueriesAndShown) {
     EXPECT_EQ(f.status, "") << describeCalls(m);
     EXPECT_EQ(f.physicalDrive, "0");
     EXPECT_EQ(f.verdict, "SMART Test Passed");
-    EXPECT_EQ(f.temperature, "38\xC2\xB0" "C");
+    EXPECT_EQ(f.temperature,
+              "38\xC2\xB0"
+              "C");
     EXPECT_EQ(f.model, "Samsung SSD 980 PRO 512GB");
     EXPECT_EQ(f.serial, "S5GXNF0R123456A");
     EXPECT_EQ(f.firmware, "5B2QGXA7");
@@ -123,7 +126,8 @@ TEST_F(NvmeScenario, FailuresAreToldInWords) {
         {R"(, "failures": [{"request": "nvme_identify", "error": 50}])", R"("system": {"family": "nt"})",
          "NVMe Identify Controller Failed: The request is not supported"},
         {"", R"("system": {"family": "nt", "administrator": false})",
-         "Reading S.M.A.R.T. data needs administrator (root) rights. Unable to open physical drive: Access is denied"},
+         "Reading S.M.A.R.T. data needs administrator (root) rights. Unable to open physical drive: Access "
+         "is denied"},
     };
     for (const auto& c : cases) {
         auto& m = load(nvmeMachine(R"({"model": "M"})", c.extra, c.system));
@@ -138,8 +142,9 @@ TEST_F(NvmeScenario, FailuresAreToldInWords) {
 
 TEST_F(NvmeScenario, ProtocolQueriesAreCheckedLikeTheStorageDriver) {
     auto& m = load(nvmeMachine(R"({"model": "M"})"));
-    const HANDLE drive = m.io().CreateFileA("\\\\.\\PhysicalDrive0", win::GENERIC_READ | win::GENERIC_WRITE,
-                                            win::FILE_SHARE_READ | win::FILE_SHARE_WRITE, win::OPEN_EXISTING, 0);
+    const HANDLE drive =
+        m.io().CreateFileA("\\\\.\\PhysicalDrive0", win::GENERIC_READ | win::GENERIC_WRITE,
+                           win::FILE_SHARE_READ | win::FILE_SHARE_WRITE, win::OPEN_EXISTING, 0);
     ASSERT_NE(drive, win::INVALID_HANDLE_VALUE);
     auto ask = [&](std::vector<uint8_t> buffer, DWORD outSize) {
         buffer.resize(std::max<size_t>(buffer.size(), outSize));
@@ -149,15 +154,29 @@ TEST_F(NvmeScenario, ProtocolQueriesAreCheckedLikeTheStorageDriver) {
         return ok ? DWORD(0) : m.GetLastError();
     };
     using namespace zv::platform;
-    EXPECT_EQ(ask(buildNvmeProtocolQuery(StorageAdapterProtocolSpecificProperty, NVMeDataTypeLogPage, 2, 0, 512), 560), 0u);
-    EXPECT_EQ(ask(buildNvmeProtocolQuery(StorageAdapterProtocolSpecificProperty, NVMeDataTypeLogPage, 2, 0, 512), 559),
-              win::ERROR_INSUFFICIENT_BUFFER);
-    EXPECT_EQ(ask(buildNvmeProtocolQuery(StorageAdapterProtocolSpecificProperty, NVMeDataTypeLogPage, 2, 0, 256), 304),
-              win::ERROR_INVALID_PARAMETER) << "data length below 512";
-    EXPECT_EQ(ask(buildNvmeProtocolQuery(StorageAdapterProtocolSpecificProperty, NVMeDataTypeLogPage, 3, 0, 512), 560),
-              win::ERROR_NOT_SUPPORTED) << "firmware slot log";
-    EXPECT_EQ(ask(buildNvmeProtocolQuery(StorageDeviceProtocolSpecificProperty, NVMeDataTypeIdentify, 0, 2, 4096), 4144),
-              win::ERROR_INVALID_PARAMETER) << "namespace 2 does not exist";
+    EXPECT_EQ(
+        ask(buildNvmeProtocolQuery(StorageAdapterProtocolSpecificProperty, NVMeDataTypeLogPage, 2, 0, 512),
+            560),
+        0u);
+    EXPECT_EQ(
+        ask(buildNvmeProtocolQuery(StorageAdapterProtocolSpecificProperty, NVMeDataTypeLogPage, 2, 0, 512),
+            559),
+        win::ERROR_INSUFFICIENT_BUFFER);
+    EXPECT_EQ(
+        ask(buildNvmeProtocolQuery(StorageAdapterProtocolSpecificProperty, NVMeDataTypeLogPage, 2, 0, 256),
+            304),
+        win::ERROR_INVALID_PARAMETER)
+        << "data length below 512";
+    EXPECT_EQ(
+        ask(buildNvmeProtocolQuery(StorageAdapterProtocolSpecificProperty, NVMeDataTypeLogPage, 3, 0, 512),
+            560),
+        win::ERROR_NOT_SUPPORTED)
+        << "firmware slot log";
+    EXPECT_EQ(
+        ask(buildNvmeProtocolQuery(StorageDeviceProtocolSpecificProperty, NVMeDataTypeIdentify, 0, 2, 4096),
+            4144),
+        win::ERROR_INVALID_PARAMETER)
+        << "namespace 2 does not exist";
     m.io().CloseHandle(drive);
 }
 
@@ -166,7 +185,8 @@ TEST_F(NvmeScenario, MachineFileMistakesAreNamed) {
         {R"({"model": "M"}, "identify": {"model": "X"})", "an NVMe disk answers no ATA commands"},
         {R"({"log_bytes": "00 01"})", "expected 512 bytes"},
         {R"({"health": {"power_on_hours": "12x"}})", "expected decimal digits"},
-        {R"({"health": {"media_errors": "340282366920938463463374607431768211456"}})", "the counter holds 128 bits"},
+        {R"({"health": {"media_errors": "340282366920938463463374607431768211456"}})",
+         "the counter holds 128 bits"},
         {R"({"health": {"temperature": 300}})", "temperature"},
         {R"({"sector_size": 1000})", "power of two"},
     };

@@ -11,11 +11,11 @@
 // the controller as a whole).
 #pragma once
 
-#include "platform/api/codec.h"
-#include "platform/api/win32.h"
-
 #include <cstdint>
 #include <vector>
+
+#include "platform/api/codec.h"
+#include "platform/api/win32.h"
 
 namespace zv::platform {
 
@@ -56,15 +56,16 @@ struct StorageProtocolSpecificData {
 
     static StorageProtocolSpecificData decode(const uint8_t* p) {
         StorageProtocolSpecificData d;
-        DWORD* fields[10] = {&d.protocolType,    &d.dataType,   &d.requestValue,    &d.requestSubValue,
-                             &d.dataOffset,      &d.dataLength, &d.fixedReturnData, &d.requestSubValue2,
+        DWORD* fields[10] = {&d.protocolType,     &d.dataType,        &d.requestValue,    &d.requestSubValue,
+                             &d.dataOffset,       &d.dataLength,      &d.fixedReturnData, &d.requestSubValue2,
                              &d.requestSubValue3, &d.requestSubValue4};
         for (size_t i = 0; i < 10; ++i) *fields[i] = codec::getLe32(p + 4 * i);
         return d;
     }
     void encode(uint8_t* p) const {
-        const DWORD fields[10] = {protocolType, dataType,        requestValue,    requestSubValue, dataOffset,
-                                  dataLength,   fixedReturnData, requestSubValue2, requestSubValue3, requestSubValue4};
+        const DWORD fields[10] = {protocolType,     dataType,        requestValue,    requestSubValue,
+                                  dataOffset,       dataLength,      fixedReturnData, requestSubValue2,
+                                  requestSubValue3, requestSubValue4};
         for (size_t i = 0; i < 10; ++i) codec::putLe32(p + 4 * i, fields[i]);
     }
 };

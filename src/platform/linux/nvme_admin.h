@@ -3,9 +3,9 @@
 // The kernel lets only CAP_SYS_ADMIN send Get Log Page; an unprivileged caller gets EACCES.
 #pragma once
 
-#include "platform/linux/sys_seam.h"
-
 #include <cstdint>
+
+#include "platform/linux/sys_seam.h"
 
 namespace zv::lnx {
 
@@ -33,9 +33,9 @@ NvmeAdminCommand nvmeGetLogPage(uint8_t logId, uint32_t nsid, uint32_t dataLengt
 NvmeAdminCommand nvmeIdentify(uint8_t cns, uint32_t nsid);
 
 struct NvmeOutcome {
-    int errnoValue = 0;     // the ioctl failed with this errno
-    uint32_t status = 0;    // the controller's status field (nonzero: the command failed)
-    uint32_t result = 0;    // completion queue entry dword 0
+    int errnoValue = 0;   // the ioctl failed with this errno
+    uint32_t status = 0;  // the controller's status field (nonzero: the command failed)
+    uint32_t result = 0;  // completion queue entry dword 0
     bool ok() const { return errnoValue == 0 && status == 0; }
 };
 

@@ -1,11 +1,12 @@
 #include "platform/linux/nvme_protocol_query.h"
 
+#include <algorithm>
+#include <cstring>
+#include <vector>
+
 #include "platform/api/storage_protocol.h"
 #include "platform/linux/nvme_admin.h"
 #include "platform/linux/storage_property.h"
-
-#include <cstring>
-#include <vector>
 
 namespace zv::lnx {
 
@@ -21,8 +22,8 @@ BOOL fail(LinuxContext& ctx, DWORD error) {
 }
 
 // The admin command a request stands for; false (with the error) when it stands for none.
-bool commandOf(LinuxContext& ctx, const HandleEntry& handle, DWORD propertyId, const StorageProtocolSpecificData& r,
-               NvmeAdminCommand* command, DWORD* error) {
+bool commandOf(LinuxContext& ctx, const HandleEntry& handle, DWORD propertyId,
+               const StorageProtocolSpecificData& r, NvmeAdminCommand* command, DWORD* error) {
     if (r.dataType == platform::NVMeDataTypeIdentify) {
         if (r.requestValue == platform::NVME_IDENTIFY_CNS_CONTROLLER) {
             *command = nvmeIdentify(uint8_t(r.requestValue), 0);
@@ -30,7 +31,8 @@ bool commandOf(LinuxContext& ctx, const HandleEntry& handle, DWORD propertyId, c
         }
         if (r.requestValue == platform::NVME_IDENTIFY_CNS_SPECIFIC_NAMESPACE &&
             propertyId == platform::StorageDeviceProtocolSpecificProperty) {
-            const uint32_t nsid = r.requestSubValue ? r.requestSubValue : nvmeNamespaceId(ctx.seam(), handle.fd);
+            const uint32_t nsid =
+                r.requestSubValue ? r.requestSubValue : nvmeNamespaceId(ctx.seam(), handle.fd);
             if (nsid == 0 || nsid == kNvmeAllNamespaces) {
                 *error = ERROR_INVALID_PARAMETER;
                 return false;
@@ -68,16 +70,19 @@ BOOL nvmeProtocolQuery(LinuxContext& ctx, HandleEntry& handle, const void* in, D
     const DWORD propertyId = codec::getLe32(query + ProtocolQueryLayout::PropertyId);
     if (codec::getLe32(query + ProtocolQueryLayout::QueryType) != platform::PropertyStandardQuery)
         return fail(ctx, ERROR_INVALID_PARAMETER);
-    StorageProtocolSpecificData request = StorageProtocolSpecificData::decode(query + ProtocolQueryLayout::Parameters);
+    StorageProtocolSpecificData request =
+        StorageProtocolSpecificData::decode(query + ProtocolQueryLayout::Parameters);
     if (request.protocolType != platform::ProtocolTypeNvme) return fail(ctx, ERROR_NOT_SUPPORTED);
     if (request.dataOffset < StorageProtocolSpecificData::Size || request.dataLength < 512 ||
         request.dataLength > 0x100000)
         return fail(ctx, ERROR_INVALID_PARAMETER);
-    const size_t replySize = size_t(ProtocolDescriptorLayout::Parameters) + request.dataOffset + request.dataLength;
+    const size_t replySize =
+        size_t(ProtocolDescriptorLayout::Parameters) + request.dataOffset + request.dataLength;
     if (!out || outSize < replySize) return fail(ctx, ERROR_INSUFFICIENT_BUFFER);
 
     const std::string dir = diskSysfsDirOf(ctx, handle);
-    if (dir.empty() || busTypeOf(ctx.options().sysRoot, dir) != BusTypeNvme) return fail(ctx, ERROR_NOT_SUPPORTED);
+    if (dir.empty() || busTypeOf(ctx.options().sysRoot, dir) != BusTypeNvme)
+        return fail(ctx, ERROR_NOT_SUPPORTED);
     // Admin commands need an open node, and the kernel lets only the administrator send them.
     if (handle.fd < 0) return fail(ctx, ERROR_ACCESS_DENIED);
 

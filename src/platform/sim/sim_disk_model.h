@@ -95,8 +95,8 @@ SimLetterDisk loadSimLetterDisk(const JsonReader& drive);
 SimNvme loadSimNvme(const JsonReader& nvme);
 
 // The storage requests on a physical disk (sim_disk_nvme.cpp): the device descriptor
-// (StorageDeviceProperty) and the NVMe protocol-specific queries. Return the call's result
-// and set the error through `ctx`-free out parameters: *error is set when FALSE.
+// (StorageDeviceProperty), and the answer to an NVMe protocol-specific query: TRUE with the
+// reply, or FALSE with the error in *error; *note says what was answered or refused.
 std::vector<uint8_t> encodeDiskDeviceDescriptor(const SimDisk& disk);
 BOOL answerNvmeProtocolQuery(const SimDisk& disk, const uint8_t* in, DWORD inSize, uint8_t* out, DWORD outSize,
                              DWORD* returned, DWORD* error, std::string* note);

@@ -1,11 +1,12 @@
 // The storage property requests on a simulated physical disk: its device descriptor and,
 // for an NVMe disk, Identify and Get Log Page through the protocol-specific properties,
 // checked field by field as the storage driver checks them.
+#include <algorithm>
+#include <cstring>
+
 #include "platform/api/codec.h"
 #include "platform/api/storage_protocol.h"
 #include "platform/sim/sim_disk_model.h"
-
-#include <cstring>
 
 namespace zv::sim {
 
@@ -24,8 +25,8 @@ BOOL refuse(DWORD code, const std::string& why, DWORD* error, std::string* note)
 }
 
 // The page a request names; null (with the refusal) when it names none.
-const std::vector<uint8_t>* pageOf(const SimDisk& disk, DWORD propertyId, const StorageProtocolSpecificData& r,
-                                   DWORD* error, std::string* note) {
+const std::vector<uint8_t>* pageOf(const SimDisk& disk, DWORD propertyId,
+                                   const StorageProtocolSpecificData& r, DWORD* error, std::string* note) {
     const SimNvme& nvme = *disk.nvme;
     if (r.dataType == platform::NVMeDataTypeIdentify) {
         if (const SimDiskFailure* f = disk.failure("nvme_identify", -1)) {
@@ -36,17 +37,20 @@ const std::vector<uint8_t>* pageOf(const SimDisk& disk, DWORD propertyId, const 
         if (r.requestValue == platform::NVME_IDENTIFY_CNS_SPECIFIC_NAMESPACE &&
             propertyId == platform::StorageDeviceProtocolSpecificProperty) {
             if (r.requestSubValue != 0 && r.requestSubValue != nvme.namespaceId) {
-                refuse(ERROR_INVALID_PARAMETER, "no namespace " + std::to_string(r.requestSubValue), error, note);
+                refuse(ERROR_INVALID_PARAMETER, "no namespace " + std::to_string(r.requestSubValue), error,
+                       note);
                 return nullptr;
             }
             return &nvme.identifyNamespace;
         }
-        refuse(ERROR_NOT_SUPPORTED, "identify CNS " + std::to_string(r.requestValue) + " is not offered", error, note);
+        refuse(ERROR_NOT_SUPPORTED, "identify CNS " + std::to_string(r.requestValue) + " is not offered",
+               error, note);
         return nullptr;
     }
     if (r.dataType == platform::NVMeDataTypeLogPage) {
         if (r.requestValue != platform::NVME_LOG_PAGE_HEALTH_INFO) {
-            refuse(ERROR_NOT_SUPPORTED, "log page " + std::to_string(r.requestValue) + " is not offered", error, note);
+            refuse(ERROR_NOT_SUPPORTED, "log page " + std::to_string(r.requestValue) + " is not offered",
+                   error, note);
             return nullptr;
         }
         if (r.requestSubValue != 0 || r.requestSubValue2 != 0) {
@@ -59,7 +63,8 @@ const std::vector<uint8_t>* pageOf(const SimDisk& disk, DWORD propertyId, const 
         }
         return &nvme.healthLog;
     }
-    refuse(ERROR_NOT_SUPPORTED, "NVMe data type " + std::to_string(r.dataType) + " is not offered", error, note);
+    refuse(ERROR_NOT_SUPPORTED, "NVMe data type " + std::to_string(r.dataType) + " is not offered", error,
+           note);
     return nullptr;
 }
 
@@ -92,8 +97,8 @@ std::vector<uint8_t> encodeDiskDeviceDescriptor(const SimDisk& disk) {
     return bytes;
 }
 
-BOOL answerNvmeProtocolQuery(const SimDisk& disk, const uint8_t* in, DWORD inSize, uint8_t* out, DWORD outSize,
-                             DWORD* returned, DWORD* error, std::string* note) {
+BOOL answerNvmeProtocolQuery(const SimDisk& disk, const uint8_t* in, DWORD inSize, uint8_t* out,
+                             DWORD outSize, DWORD* returned, DWORD* error, std::string* note) {
     if (!in || inSize < ProtocolQueryLayout::Size)
         return refuse(ERROR_INVALID_PARAMETER, "a protocol query needs 48 bytes", error, note);
     const DWORD propertyId = codec::getLe32(in + ProtocolQueryLayout::PropertyId);
@@ -107,8 +112,9 @@ BOOL answerNvmeProtocolQuery(const SimDisk& disk, const uint8_t* in, DWORD inSiz
         return refuse(ERROR_INVALID_PARAMETER, "data offset below 40 or data length below 512", error, note);
     const size_t replySize = size_t(ProtocolDescriptorLayout::Parameters) + r.dataOffset + r.dataLength;
     if (!out || outSize < replySize)
-        return refuse(ERROR_INSUFFICIENT_BUFFER, "reply of " + std::to_string(replySize) + " bytes, buffer " +
-                                                     std::to_string(outSize), error, note);
+        return refuse(ERROR_INSUFFICIENT_BUFFER,
+                      "reply of " + std::to_string(replySize) + " bytes, buffer " + std::to_string(outSize),
+                      error, note);
     const std::vector<uint8_t>* page = pageOf(disk, propertyId, r, error, note);
     if (!page) return FALSE;
     const size_t copied = std::min<size_t>(page->size(), r.dataLength);
@@ -119,8 +125,8 @@ BOOL answerNvmeProtocolQuery(const SimDisk& disk, const uint8_t* in, DWORD inSiz
     r.encode(out + ProtocolDescriptorLayout::Parameters);
     std::memcpy(out + ProtocolDescriptorLayout::Parameters + r.dataOffset, page->data(), copied);
     *returned = DWORD(ProtocolDescriptorLayout::Parameters + r.dataOffset + copied);
-    *note = "NVMe data type " + std::to_string(r.dataType) + " value " + std::to_string(r.requestValue) + ", " +
-            std::to_string(copied) + " bytes";
+    *note = "NVMe data type " + std::to_string(r.dataType) + " value " + std::to_string(r.requestValue) +
+            ", " + std::to_string(copied) + " bytes";
     return TRUE;
 }
 

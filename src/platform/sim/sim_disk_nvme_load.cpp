@@ -1,10 +1,10 @@
 // Reading an NVMe disk of a machine file: its identity, its namespace and its health log,
 // given field by field or as recorded bytes.
+#include <cctype>
+
 #include "platform/api/codec.h"
 #include "platform/sim/json_reader.h"
 #include "platform/sim/sim_disk_model.h"
-
-#include <cctype>
 
 namespace zv::sim {
 
@@ -53,7 +53,8 @@ void putCounter(const JsonReader& health, const char* key, uint8_t* field) {
         const std::string digits = health.string(key);
         if (digits.empty()) health.child(key).fail("expected decimal digits");
         for (char c : digits) {
-            if (!std::isdigit(static_cast<unsigned char>(c))) health.child(key).fail("expected decimal digits");
+            if (!std::isdigit(static_cast<unsigned char>(c)))
+                health.child(key).fail("expected decimal digits");
             // (high, low) = (high, low) * 10 + digit, in 32-bit steps.
             uint64_t carry = uint64_t(c - '0');
             uint32_t limbs[4] = {uint32_t(low), uint32_t(low >> 32), uint32_t(high), uint32_t(high >> 32)};
@@ -80,10 +81,10 @@ uint8_t byteOf(const JsonReader& r, const char* key, uint64_t fallback) {
 }
 
 std::vector<uint8_t> healthLog(const JsonReader& health) {
-    static const char* const counters[] = {"data_units_read",      "data_units_written", "host_read_commands",
-                                           "host_write_commands",  "controller_busy_time", "power_cycles",
-                                           "power_on_hours",       "unsafe_shutdowns",   "media_errors",
-                                           "error_log_entries"};
+    static const char* const counters[] = {
+        "data_units_read",      "data_units_written", "host_read_commands", "host_write_commands",
+        "controller_busy_time", "power_cycles",       "power_on_hours",     "unsafe_shutdowns",
+        "media_errors",         "error_log_entries"};
     std::vector<std::string> keys = {"critical_warning", "temperature_kelvin", "available_spare",
                                      "available_spare_threshold", "percentage_used"};
     for (const char* c : counters) keys.push_back(c);
@@ -103,22 +104,26 @@ std::vector<uint8_t> healthLog(const JsonReader& health) {
 }  // namespace
 
 SimNvme loadSimNvme(const JsonReader& nvme) {
-    nvme.allowOnly({"model", "serial", "firmware", "sectors", "sector_size", "namespace_id", "health", "log_bytes"});
+    nvme.allowOnly(
+        {"model", "serial", "firmware", "sectors", "sector_size", "namespace_id", "health", "log_bytes"});
     SimNvme out;
     out.identifyController = identifyController(nvme);
     out.identifyNamespace = identifyNamespace(nvme);
     const uint64_t nsid = nvme.unsignedInteger("namespace_id", 1);
-    if (nsid == 0 || nsid >= 0xFFFFFFFFull) nvme.child("namespace_id").fail("expected a namespace identifier 1..0xFFFFFFFE");
+    if (nsid == 0 || nsid >= 0xFFFFFFFFull)
+        nvme.child("namespace_id").fail("expected a namespace identifier 1..0xFFFFFFFE");
     out.namespaceId = uint32_t(nsid);
-    if (nvme.has("log_bytes") && nvme.has("health")) nvme.child("log_bytes").fail("give either \"health\" or \"log_bytes\"");
+    if (nvme.has("log_bytes") && nvme.has("health"))
+        nvme.child("log_bytes").fail("give either \"health\" or \"log_bytes\"");
     if (nvme.has("log_bytes")) {
         out.healthLog = nvme.bytes("log_bytes");
         if (out.healthLog.size() != 512)
             nvme.child("log_bytes").fail("expected 512 bytes, found " + std::to_string(out.healthLog.size()));
     } else {
         static const nlohmann::json kNoFields = nlohmann::json::object();
-        out.healthLog = healthLog(nvme.has("health") ? nvme.child("health")
-                                                     : JsonReader(kNoFields, nvme.pointer() + "/health", nvme.file()));
+        out.healthLog =
+            healthLog(nvme.has("health") ? nvme.child("health")
+                                         : JsonReader(kNoFields, nvme.pointer() + "/health", nvme.file()));
     }
     return out;
 }
