@@ -83,6 +83,28 @@ int runDiskInfo(CliContext& context, const std::vector<std::string>& args) {
 }
 
 // ---- smart
+// A 128-bit counter as a JSON integer when it fits in 64 bits, else as its decimal text.
+nlohmann::ordered_json counterJson(const smart::Counter128& counter) {
+    if (counter.fitsIn64Bits()) return counter.low;
+    return counter.decimalText();
+}
+
+nlohmann::ordered_json nvmeJson(const smart::NvmeHealth& h) {
+    nlohmann::ordered_json out;
+    out["critical_warning"] = h.criticalWarning;
+    out["temperature_celsius"] = h.hasTemperature() ? nlohmann::ordered_json(h.temperatureCelsius()) : nullptr;
+    out["available_spare"] = h.availableSpare;
+    out["available_spare_threshold"] = h.availableSpareThreshold;
+    out["percentage_used"] = h.percentageUsed;
+    out["power_on_hours"] = counterJson(h.powerOnHours);
+    out["power_cycles"] = counterJson(h.powerCycles);
+    out["media_errors"] = counterJson(h.mediaErrors);
+    out["unsafe_shutdowns"] = counterJson(h.unsafeShutdowns);
+    out["data_units_read"] = counterJson(h.dataUnitsRead);
+    out["data_units_written"] = counterJson(h.dataUnitsWritten);
+    return out;
+}
+
 int runSmart(CliContext& context, const std::vector<std::string>& args) {
     const DriveRequest request = parseDriveRequest(args, context.json, "name the drive, for example C:");
     if (!driveExists(context, request.letter)) {
@@ -109,11 +131,18 @@ int runSmart(CliContext& context, const std::vector<std::string>& args) {
             rows.push_back(r);
         }
         out["Attributes"] = rows;
+        if (f.nvme) {
+            out["nvme"] = nvmeJson(*f.nvme);
+            out["verdict"] = f.verdict;
+        }
         context.out << jsonDump(out) << "\n";
     } else {
         context.out << "Local Drive: " << visibleText(view.boxText()) << "\n";
         for (const auto& [label, value] : fields) context.out << label << ": " << visibleText(*value) << "\n";
-        if (!f.rows.empty()) {
+        if (f.nvme) {
+            // The health log's fields, one readable line each.
+            for (const smart::SmartRow& row : f.rows) context.out << row[1] << ": " << visibleText(row[6]) << "\n";
+        } else if (!f.rows.empty()) {
             for (size_t c = 0; c < 10; ++c) context.out << (c ? "\t" : "") << smart::kSmartColumns[c];
             context.out << "\n";
             for (const smart::SmartRow& row : f.rows) {
@@ -143,8 +172,9 @@ const CliCommand kSmartCommand = {
     "smart", "smart X: [--json]",
     "zorvane-cli smart X: [--json]\n"
     "  Prints what the S.M.A.R.T. window shows for the disk behind drive X: the verdict, the\n"
-    "  temperature, the identity and one line per attribute. When the disk cannot be read the\n"
-    "  reason goes to the error stream and the status is 1.\n",
+    "  temperature, the identity and one line per attribute. An NVMe disk shows the fields of\n"
+    "  its health log instead (with --json under \"nvme\", and its \"verdict\"). When the disk\n"
+    "  cannot be read the reason goes to the error stream and the status is 1.\n",
     runSmart};
 
 }  // namespace zv::cli

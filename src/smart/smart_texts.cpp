@@ -20,6 +20,10 @@ std::string DriverStatusText(uint32_t code) {
     return "Unknown driver status " + std::to_string(code);
 }
 
+std::string VerdictText(int failCount) {
+    return failCount != 0 ? "SMART Test Failed, Bad Attributes " + std::to_string(failCount) : "SMART Test Passed";
+}
+
 std::string AttributeName(int id) {
     static const char* const low[] = {
         nullptr,

@@ -10,6 +10,10 @@ namespace zv::smart {
 // status N".
 std::string DriverStatusText(uint32_t code);
 
+// The window's verdict on a disk: "SMART Test Passed" when nothing failed, else "SMART Test
+// Failed, Bad Attributes N".
+std::string VerdictText(int failCount);
+
 // The attribute's name, "Unknown" for identifiers without one.
 std::string AttributeName(int id);
 

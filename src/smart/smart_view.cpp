@@ -4,8 +4,11 @@
 #include "diskinfo/physical_drive.h"
 #include "diskinfo/volume_details.h"
 #include "smart/group_digits.h"
+#include "smart/nvme_access.h"
+#include "smart/nvme_rows.h"
 #include "smart/smart_access.h"
 #include "smart/smart_result.h"
+#include "smart/smart_texts.h"
 
 namespace zv::smart {
 
@@ -46,11 +49,35 @@ void SmartView::setBoxText(const std::string& text) {
     cbdriveChange();
 }
 
+// An NVMe disk answers no ATA command: its health comes from its health log.
+void SmartView::showNvme(int32_t driveNumber) {
+    NvmeReadout readout;
+    std::string errorText;
+    DWORD errorCode = 0;
+    if (!ReadNvmeHealth(m_platform, driveNumber, readout, errorText, &errorCode)) {
+        m_fields.status = failureStatus(errorText, errorCode);
+        return;
+    }
+    const std::string separator = m_platform.system().GetLocaleSeparators().thousands;
+    m_fields.verdict = NvmeVerdict(readout.health);
+    m_fields.temperature = NvmeTemperatureText(readout.health);
+    m_fields.model = readout.identity.model;
+    m_fields.serial = readout.identity.serial;
+    m_fields.firmware = readout.identity.firmware;
+    m_fields.size = readout.sizeBytes > 0 ? GroupDigits(std::to_string(readout.sizeBytes), separator) : std::string();
+    m_fields.rows = NvmeHealthRows(readout.health, separator);
+    m_fields.nvme = readout.health;
+}
+
 void SmartView::cbdriveChange() {
     m_fields = SmartFields{};
     if (m_text.empty()) return;
     const int32_t n = diskinfo::PhysicalDriveNumber(m_platform, std::string(1, m_text[0]) + ":");
     m_fields.physicalDrive = std::to_string(n);
+    if (IsNvmeDisk(m_platform, n)) {
+        showNvme(n);
+        return;
+    }
 
     TSmartResult result;
     std::string errorText;
@@ -65,9 +92,7 @@ void SmartView::cbdriveChange() {
     }
     // A disk without attribute 194 has no temperature to show.
     if (result.hasTemperature()) m_fields.temperature = std::to_string(result.Temperature) + "\xC2\xB0" "C";
-    m_fields.verdict = result.FailCount != 0
-                           ? "SMART Test Failed, Bad Attributes " + std::to_string(result.FailCount)
-                           : "SMART Test Passed";
+    m_fields.verdict = VerdictText(result.FailCount);
 
     std::string identifyError, model, serial;
     int64_t size = 0;

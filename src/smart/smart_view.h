@@ -3,8 +3,10 @@
 #pragma once
 
 #include "platform/api/platform.h"
+#include "smart/nvme_health.h"
 
 #include <array>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -26,6 +28,8 @@ struct SmartFields {
     std::string firmware;       // Edit5
     std::string size;           // Edit6
     std::vector<SmartRow> rows;
+    // The health log of an NVMe disk, whose rows stand for its fields.
+    std::optional<NvmeHealth> nvme;
     // Why the fields stay empty, when they do ("" otherwise).
     std::string status;
 };
@@ -49,6 +53,8 @@ public:
     const SmartFields& fields() const { return m_fields; }
 
 private:
+    void showNvme(int32_t driveNumber);
+
     platform::Platform& m_platform;
     std::vector<std::string> m_items;
     int m_current = -1;

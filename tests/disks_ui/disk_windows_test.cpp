@@ -136,3 +136,34 @@ TEST(SmartWindowUi, ColumnsRowsPictureAndStatus) {
     EXPECT_EQ(list->topLevelItemCount(), 0);
     EXPECT_FALSE(w.child<QLabel>("lblStatus")->text().isEmpty());
 }
+
+TEST(SmartWindowUi, NvmeDiskShowsItsHealthLogAsRows) {
+    Window w("disks-nvme", app::createSmartWindow);
+    ASSERT_TRUE(w.window);
+    w.window->show();
+    EXPECT_EQ(w.text("Edit7"), "0");
+    EXPECT_EQ(w.text("Edit1"), "SMART Test Passed");
+    EXPECT_EQ(w.text("Edit2"), QString::fromUtf8("38\xC2\xB0" "C"));
+    EXPECT_EQ(w.text("Edit3"), "Samsung SSD 980 PRO 512GB");
+    EXPECT_EQ(w.text("Edit4"), "S5GXNF0R123456A");
+    EXPECT_EQ(w.text("Edit5"), "5B2QGXA7");
+    EXPECT_EQ(w.text("Edit6"), "512,110,190,592");
+    EXPECT_TRUE(w.child<QLabel>("lblStatus")->text().isEmpty());
+
+    auto* list = w.child<QTreeWidget>("ListView");
+    ASSERT_TRUE(list);
+    ASSERT_EQ(list->topLevelItemCount(), 11);
+    QStringList names;
+    for (int i = 0; i < list->topLevelItemCount(); ++i) names << list->topLevelItem(i)->text(1);
+    EXPECT_EQ(names, (QStringList{"Critical Warning", "Temperature Celsius", "Available Spare",
+                                  "Available Spare Threshold", "Percentage Used", "Data Units Read",
+                                  "Data Units Written", "Power Cycles", "Power On Hours", "Unsafe Shutdowns",
+                                  "Media Errors"}));
+    EXPECT_EQ(list->topLevelItem(0)->text(2), "OK");
+    EXPECT_EQ(list->topLevelItem(0)->text(6), "0x00");
+    EXPECT_EQ(list->topLevelItem(8)->text(6), "8,734");
+    EXPECT_TRUE(list->topLevelItem(8)->textAlignment(6) & Qt::AlignRight);
+    EXPECT_EQ(list->topLevelItem(2)->text(3), "100") << "the spare in the Current column";
+    EXPECT_EQ(list->topLevelItem(2)->text(5), "10") << "its threshold in the Threshold column";
+    EXPECT_TRUE(w.messages.texts.empty());
+}

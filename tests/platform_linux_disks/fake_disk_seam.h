@@ -1,4 +1,4 @@
-// A system-call seam that records every SG_IO and HDIO exchange and answers from a script,
+// A system-call seam that records every SG_IO, HDIO and NVMe exchange and answers from a script,
 // and a recorded sysfs/udev tree of one SATA disk, for the Linux disk backend tests.
 #pragma once
 
@@ -6,6 +6,8 @@
 
 #include <scsi/sg.h>
 #include <linux/hdreg.h>
+#include <linux/nvme_ioctl.h>
+#include <sys/ioctl.h>
 
 #include <fcntl.h>
 #include <unistd.h>
@@ -28,6 +30,7 @@ struct Exchange {
     unsigned length = 0;
     unsigned timeout = 0;
     std::vector<uint8_t> hdio;  // HDIO_DRIVE_CMD: the 4 register bytes sent
+    nvme_admin_cmd nvme{};      // NVME_IOCTL_ADMIN_CMD: the command as sent
 };
 
 struct ScriptedAnswer {
@@ -36,6 +39,8 @@ struct ScriptedAnswer {
     uint8_t status = 0;            // SCSI status
     std::vector<uint8_t> sense;
     std::vector<uint8_t> hdioRegisters;  // status, error written back for HDIO
+    int returnValue = 0;           // NVMe: the controller's status field; NVME_IOCTL_ID: the namespace
+    uint32_t nvmeResult = 0;       // NVMe: completion dword 0
 };
 
 class FakeDiskSeam final : public SysSeam {
@@ -92,8 +97,23 @@ public:
             if (!answer.data.empty()) std::memcpy(buffer + 4, answer.data.data(), std::min<size_t>(answer.data.size(), 512));
             return 0;
         }
+        if (request == NVME_IOCTL_ADMIN_CMD) {
+            auto* cmd = static_cast<nvme_admin_cmd*>(argument);
+            e.nvme = *cmd;
+            exchanges.push_back(e);
+            if (answer.error) {
+                errno = answer.error;
+                return -1;
+            }
+            if (!answer.data.empty() && cmd->addr)
+                std::memcpy(reinterpret_cast<void*>(uintptr_t(cmd->addr)), answer.data.data(),
+                            std::min<size_t>(answer.data.size(), cmd->data_len));
+            cmd->result = answer.nvmeResult;
+            return answer.returnValue;
+        }
         exchanges.push_back(e);
-        errno = ENOTTY;
+        if (request == NVME_IOCTL_ID && !answer.error) return answer.returnValue;
+        errno = answer.error ? answer.error : ENOTTY;
         return -1;
     }
 };

@@ -3,6 +3,8 @@
 #include "platform/linux/storage_property.h"
 
 #include "platform/api/codec.h"
+#include "platform/api/storage_protocol.h"
+#include "platform/linux/nvme_protocol_query.h"
 #include "platform/linux/drive_letters.h"
 #include "platform/linux/sysfs.h"
 #include "platform/linux/udev_db.h"
@@ -31,6 +33,17 @@ std::vector<std::string> components(const std::string& path) {
 
 std::string rootPrefix(const std::string& sysRoot) { return sysRoot == "/" ? std::string() : sysRoot; }
 
+// A namespace block device hangs under its controller (".../nvme/nvme0/nvme0n1") or, with
+// native multipath, under its subsystem (".../nvme-subsystem/nvme-subsys0/nvme0n1"); some
+// trees put a "block" folder between the device and the disk.
+bool underNvmeController(const std::vector<std::string>& parts) {
+    size_t device = parts.size() < 2 ? 0 : parts.size() - 2;
+    if (device > 0 && parts[device] == "block") --device;
+    if (device == 0) return false;
+    const std::string& group = parts[device - 1];
+    return group == "nvme" || group == "nvme-subsystem";
+}
+
 }  // namespace
 
 DWORD busTypeOf(const std::string& sysRoot, const std::string& dir) {
@@ -48,6 +61,7 @@ DWORD busTypeOf(const std::string& sysRoot, const std::string& dir) {
     for (size_t i = 0; i < parts.size(); ++i)
         if (startsWith(parts[i], "usb") && parts[i].size() > 3 && std::isdigit(static_cast<unsigned char>(parts[i][3])))
             return BusTypeUsb;
+    if (underNvmeController(parts)) return BusTypeNvme;
     if (pathExists(dir + "/device/ieee1394_id")) return BusType1394;
     for (const auto& part : parts)
         if (startsWith(part, "fw") && part.size() > 2 && std::isdigit(static_cast<unsigned char>(part[2])))
@@ -142,7 +156,10 @@ BOOL storagePropertyQuery(LinuxContext& ctx, HandleEntry& handle, const void* in
     }
     const auto* query = static_cast<const uint8_t*>(in);
     uint32_t propertyId = codec::getLe32(query), queryType = codec::getLe32(query + 4);
-    if (propertyId != 0 /* StorageDeviceProperty */ || queryType > 1) {
+    if (propertyId == platform::StorageAdapterProtocolSpecificProperty ||
+        propertyId == platform::StorageDeviceProtocolSpecificProperty)
+        return nvmeProtocolQuery(ctx, handle, in, inSize, out, outSize, returned);
+    if (propertyId != platform::StorageDeviceProperty || queryType > 1) {
         ctx.setLastError(ERROR_INVALID_FUNCTION);
         return FALSE;
     }

@@ -3,10 +3,12 @@
 // for byte as the disk driver does.
 #include "platform/api/codec.h"
 #include "platform/api/disk_requests.h"
+#include "platform/api/storage_protocol.h"
 #include "platform/sim/json_reader.h"
 #include "platform/sim/sim_disk_model.h"
 #include "platform/sim/sim_feature.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <map>
@@ -93,6 +95,11 @@ public:
             if (target.smartVsd) return false;
             *result = driveLayout(ctx, target, code == IOCTL_DISK_GET_DRIVE_LAYOUT_EX, static_cast<uint8_t*>(out),
                                   outSize, returned);
+            return true;
+        case IOCTL_STORAGE_QUERY_PROPERTY:
+            if (target.physicalDrive < 0 || target.letter || target.smartVsd) return false;
+            *result = storageQuery(ctx, target, static_cast<const uint8_t*>(in), inSize, static_cast<uint8_t*>(out),
+                                   outSize, returned);
             return true;
         case SMART_GET_VERSION:
         case SMART_SEND_DRIVE_COMMAND:
@@ -204,6 +211,41 @@ private:
                           "layout of " + std::to_string(reply.size()) + " bytes, buffer " + std::to_string(outSize));
         std::memcpy(out, reply.data(), reply.size());
         if (returned) *returned = DWORD(reply.size());
+        return TRUE;
+    }
+
+    // ---- storage properties: the device descriptor and NVMe protocol data
+    BOOL storageQuery(SimContext& ctx, const SimDeviceTarget& target, const uint8_t* in, DWORD inSize, uint8_t* out,
+                      DWORD outSize, DWORD* returned) {
+        const SimDisk* disk = diskOf(target.physicalDrive);
+        if (!disk) return failed(ctx, ERROR_FILE_NOT_FOUND, "no such disk");
+        if (!in || inSize < 8) return failed(ctx, ERROR_INVALID_PARAMETER, "STORAGE_PROPERTY_QUERY shorter than 8 bytes");
+        const DWORD propertyId = codec::getLe32(in);
+        const DWORD queryType = codec::getLe32(in + 4);
+        if (propertyId == platform::StorageDeviceProperty) {
+            if (queryType == 1) return TRUE;  // PropertyExistsQuery
+            if (queryType != 0) return failed(ctx, ERROR_INVALID_PARAMETER, "unknown query type");
+            if (!out || outSize < 8) return failed(ctx, ERROR_INSUFFICIENT_BUFFER, "no room for the descriptor header");
+            const std::vector<uint8_t> descriptor = encodeDiskDeviceDescriptor(*disk);
+            const DWORD count = DWORD(std::min<size_t>(descriptor.size(), outSize));
+            std::memcpy(out, descriptor.data(), count);
+            if (returned) *returned = count;
+            ctx.note("bus type " + std::to_string(codec::getLe32(&descriptor[28])));
+            return TRUE;
+        }
+        if (propertyId != platform::StorageAdapterProtocolSpecificProperty &&
+            propertyId != platform::StorageDeviceProtocolSpecificProperty)
+            return failed(ctx, ERROR_NOT_SUPPORTED, "storage property " + std::to_string(propertyId) + " is not offered");
+        // The storage driver passes admin commands only on a handle opened for reading and writing.
+        if (!(target.access & GENERIC_READ) || !(target.access & GENERIC_WRITE))
+            return failed(ctx, ERROR_ACCESS_DENIED, "protocol data needs a read-write handle");
+        DWORD error = 0;
+        std::string note;
+        DWORD count = 0;
+        const BOOL ok = answerNvmeProtocolQuery(*disk, in, inSize, out, outSize, &count, &error, &note);
+        if (!ok) return failed(ctx, error, note);
+        ctx.note(note);
+        if (returned) *returned = count;
         return TRUE;
     }
 

@@ -250,13 +250,15 @@ void readSmart(const JsonReader& smart, SimDisk& disk) {
 }
 
 void readFailures(const JsonReader& disk, SimDisk& out) {
-    static const std::vector<std::string> requests = {"open", "version", "enable", "identify", "attributes", "thresholds"};
+    static const std::vector<std::string> requests = {"open",       "version",    "enable",        "identify",
+                                                      "attributes", "thresholds", "nvme_identify", "nvme_log"};
     for (const auto& f : disk.items("failures")) {
         f.allowOnly({"request", "device", "error", "driver_status", "ide_error"});
         SimDiskFailure failure;
         failure.request = f.string("request");
         if (std::find(requests.begin(), requests.end(), failure.request) == requests.end())
-            f.child("request").fail("expected one of open, version, enable, identify, attributes, thresholds");
+            f.child("request").fail(
+                "expected one of open, version, enable, identify, attributes, thresholds, nvme_identify, nvme_log");
         failure.device = int(f.integer("device", -1));
         if (failure.device < -1 || failure.device > 3) f.child("device").fail("expected a device index 0..3");
         failure.error = DWORD(f.unsignedInteger("error", failure.request == "open" ? ERROR_ACCESS_DENIED : ERROR_IO_DEVICE));
@@ -269,7 +271,7 @@ void readFailures(const JsonReader& disk, SimDisk& out) {
 }  // namespace
 
 SimDisk loadSimDisk(const JsonReader& disk) {
-    disk.allowOnly({"number", "layout", "identify", "smart", "atapi", "device_map", "failures"});
+    disk.allowOnly({"number", "layout", "identify", "smart", "atapi", "device_map", "failures", "nvme"});
     SimDisk out;
     const int64_t number = disk.integer("number");
     if (number < 0 || number > 255) disk.child("number").fail("expected a disk number 0..255");
@@ -282,6 +284,11 @@ SimDisk loadSimDisk(const JsonReader& disk) {
     if (disk.has("smart")) readSmart(disk.child("smart"), out);
     if (disk.has("identify")) readIdentify(disk.child("identify"), out);
     if (disk.has("failures")) readFailures(disk, out);
+    if (disk.has("nvme")) {
+        if (out.atapi || disk.has("identify") || disk.has("smart"))
+            disk.child("nvme").fail("an NVMe disk answers no ATA commands: leave out \"identify\", \"smart\" and \"atapi\"");
+        out.nvme = loadSimNvme(disk.child("nvme"));
+    }
     return out;
 }
 

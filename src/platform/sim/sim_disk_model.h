@@ -43,15 +43,26 @@ struct SimLayout {
 
 // A failure of one kind of request, optionally only on one device index.
 struct SimDiskFailure {
-    std::string request;   // "open", "version", "enable", "identify", "attributes", "thresholds"
+    // "open", "version", "enable", "identify", "attributes", "thresholds", "nvme_identify",
+    // "nvme_log"
+    std::string request;
     int device = -1;       // -1: every device
     DWORD error = ERROR_IO_DEVICE;
     uint8_t driverStatus = platform::SMART_IDE_ERROR;
     uint8_t ideError = 0x04;  // ABRT
 };
 
+// The NVMe side of a disk: the pages its controller answers.
+struct SimNvme {
+    std::vector<uint8_t> identifyController;  // 4096 bytes
+    std::vector<uint8_t> identifyNamespace;   // 4096 bytes
+    std::vector<uint8_t> healthLog;           // 512 bytes
+    uint32_t namespaceId = 1;
+};
+
 struct SimDisk {
     int number = 0;
+    std::optional<SimNvme> nvme;  // an NVMe disk: ATA requests are refused
     SimLayout layout;
     bool hasIdentify = false;
     std::vector<uint8_t> identify;         // 512 bytes
@@ -79,6 +90,16 @@ struct SimLetterDisk {
 // Loading (sim_disk_load.cpp): throws MachineFileError through the reader.
 SimDisk loadSimDisk(const JsonReader& disk);
 SimLetterDisk loadSimLetterDisk(const JsonReader& drive);
+
+// An NVMe disk's pages from its "nvme" object (sim_disk_nvme_load.cpp).
+SimNvme loadSimNvme(const JsonReader& nvme);
+
+// The storage requests on a physical disk (sim_disk_nvme.cpp): the device descriptor
+// (StorageDeviceProperty), and the answer to an NVMe protocol-specific query: TRUE with the
+// reply, or FALSE with the error in *error; *note says what was answered or refused.
+std::vector<uint8_t> encodeDiskDeviceDescriptor(const SimDisk& disk);
+BOOL answerNvmeProtocolQuery(const SimDisk& disk, const uint8_t* in, DWORD inSize, uint8_t* out, DWORD outSize,
+                             DWORD* returned, DWORD* error, std::string* note);
 
 // Page encoders (sim_disk_pages.cpp).
 std::vector<uint8_t> encodeIdentifyPage(const std::string& model, const std::string& serial,
