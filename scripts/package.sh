@@ -7,6 +7,15 @@ set -euo pipefail
 here=$(cd "$(dirname "$0")/.." && pwd)
 build=$(realpath -m "${1:-$here/build}")
 
+# CPack's DEB generator finds the programs with file(1) and their libraries with
+# dpkg-shlibdeps (dpkg-dev).
+for tool in file:file dpkg-shlibdeps:dpkg-dev; do
+  if ! command -v "${tool%%:*}" >/dev/null; then
+    echo "package.sh: ${tool%%:*} is missing; install the package ${tool#*:} (or run scripts/install-deps.sh --tests)" >&2
+    exit 1
+  fi
+done
+
 if [ ! -f "$build/CMakeCache.txt" ]; then
   cmake -S "$here" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DZV_BUILD_TESTS=OFF >/dev/null
 fi
