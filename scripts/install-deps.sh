@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
-# Installs the Debian 12 packages that Zorvane's build, program and tests need, when they
-# are missing. Runs apt-get through sudo when not root.
+# Installs the Debian 12 packages that Zorvane needs, when they are missing. Runs apt-get
+# through sudo when not root.
+#   scripts/install-deps.sh          what building and running the programs need
+#   scripts/install-deps.sh --tests  that, and what the tests and the package checks need
 set -euo pipefail
 
 packages=(
@@ -8,9 +10,11 @@ packages=(
   cmake ninja-build g++ pkg-config
   qt6-base-dev qt6-base-dev-tools libgl-dev
   nlohmann-json3-dev libmount-dev libblkid-dev libudev-dev libjpeg62-turbo-dev
-  libgtest-dev libgmock-dev
   # the program's helpers on the real machine
   util-linux eject xdg-utils e2fsprogs
+)
+test_packages=(
+  libgtest-dev libgmock-dev
   # partition tables written to image files by the disk layout tests
   fdisk
   # tests on the real kernel (loop images, FUSE mounts) and the window's screenshot
@@ -18,7 +22,15 @@ packages=(
   xvfb xauth fonts-dejavu-core fio locales
   # the main window's screenshot (scripts/screenshot.sh)
   imagemagick x11-utils
+  # packaging: the .deb (scripts/package.sh), its checks and the install-tree test
+  dpkg-dev file lintian desktop-file-utils appstream bash-completion librsvg2-bin
 )
+
+case "${1:-}" in
+  --tests) packages+=("${test_packages[@]}") ;;
+  "") ;;
+  *) echo "usage: $0 [--tests]" >&2; exit 2 ;;
+esac
 
 missing=()
 for p in "${packages[@]}"; do

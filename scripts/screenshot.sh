@@ -5,7 +5,7 @@
 set -euo pipefail
 here=$(cd "$(dirname "$0")/.." && pwd)
 build=${1:-$here/build}
-"$here/scripts/install-deps.sh"
+"$here/scripts/install-deps.sh" --tests
 if [ ! -x "$build/src/zorvane" ]; then
   "$here/scripts/build.sh" "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo
 fi

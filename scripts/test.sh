@@ -4,7 +4,7 @@
 set -euo pipefail
 here=$(cd "$(dirname "$0")/.." && pwd)
 jobs=$(nproc)
-"$here/scripts/install-deps.sh"
+"$here/scripts/install-deps.sh" --tests
 
 # The number-format tests read the separators of a few real locales; make them where this
 # user may (root in CI). Without them those checks skip and say so.
@@ -17,9 +17,13 @@ if [ "$(id -u)" -eq 0 ]; then
 fi
 
 echo "== Build"
-"$here/scripts/build.sh" "$here/build" -DCMAKE_BUILD_TYPE=Release -DZV_WERROR=ON
+"$here/scripts/build.sh" "$here/build" -DCMAKE_BUILD_TYPE=Release -DZV_WERROR=ON -DZV_BUILD_TESTS=ON
 echo "== Tests"
 (cd "$here/build" && ctest --output-on-failure -j"$jobs")
+
+echo "== Package (build, lintian, install, try, validate, remove)"
+"$here/scripts/package.sh" "$here/build"
+"$here/scripts/check-package.sh" "$here"/build/zorvane_*.deb
 
 echo "== Build (AddressSanitizer, UndefinedBehaviorSanitizer)"
 # Line tables only (-g1): enough for the sanitizers' stack traces, and a faster build.

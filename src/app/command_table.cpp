@@ -14,9 +14,9 @@ const MenuEntry kSeparator{nullptr, nullptr, nullptr, Command::None, Separator};
 
 const std::vector<MenuGroup>& mainMenus() {
     static const std::vector<MenuGroup> menus = {
-        {"File1", "File", {{"Close1", "Close", nullptr, Command::Close, 0}}},
+        {"File1", "&File", {{"Close1", "Close", nullptr, Command::Close, 0}}},
         {"View1",
-         "View",
+         "&View",
          {
              {"Refresh2", "Refresh", "F5", Command::Refresh, 0},
              {"Minimize2", "Minimize", nullptr, Command::Minimize, 0},
@@ -26,7 +26,7 @@ const std::vector<MenuGroup>& mainMenus() {
              {"SkipAandBdrives1", "Skip A and B drives", nullptr, Command::SkipAB, Checkable | Checked},
          }},
         {"Drives1",
-         "Drives",
+         "&Drives",
          {
              {"Hide2", "Hide", nullptr, Command::HideDrive, 0},
              {"Reveal1", "Reveal", nullptr, Command::UnhideDrive, 0},
@@ -43,7 +43,7 @@ const std::vector<MenuGroup>& mainMenus() {
              {"DisconnectNetworkDrive2", "Disconnect Network Drive", nullptr, Command::DisconnectNetworkDrive, 0},
          }},
         {"Optical1",
-         "Optical",
+         "&Optical",
          {
              {"EjectSelectedDrive1", "Eject Selected CD", nullptr, Command::EjectMedia, 0},
              {"CloseSelectedDrive1", "Close Selected CD", nullptr, Command::LoadMedia, 0},
@@ -58,7 +58,7 @@ const std::vector<MenuGroup>& mainMenus() {
              {"OpticalInformation1", "Optical Information", nullptr, Command::OpticalInfoWindow, 0},
          }},
         {"Tools1",
-         "Tools",
+         "&Tools",
          {
              {"SearchDrives1", "Search Drives", nullptr, Command::SearchDrives, 0},
              {"MinimizeAll1", "Minimize All", nullptr, Command::MinimizeAll, 0},
@@ -71,7 +71,7 @@ const std::vector<MenuGroup>& mainMenus() {
              {"ClusterFigures1", "Cluster Figures", nullptr, Command::ClusterFiguresWindow, 0},
          }},
         {"Help1",
-         "Help",
+         "&Help",
          {
              {"ZorvaneHomepage1", "Zorvane - Homepage", nullptr, Command::ProductPage, 0},
              {"Donate1", "Donate", nullptr, Command::Donate, 0},

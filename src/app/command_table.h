@@ -49,7 +49,7 @@ struct MenuEntry {
 
 struct MenuGroup {
     const char* objectName;
-    const char* title;
+    const char* title;  // with the & before its Alt-key letter
     std::vector<MenuEntry> entries;
 };
 

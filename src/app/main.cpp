@@ -1,6 +1,7 @@
 // zorvane: the window program. Chooses the machine (the real one, or the simulated machine
 // named by ZORVANE_MACHINE), creates the windows once and runs until the main window closes.
 #include "app/desktop_dialogs.h"
+#include "app/information_options.h"
 #include "app/program_start.h"
 #include "app/qt_event_pump.h"
 #include "app/qt_messages.h"
@@ -10,8 +11,11 @@
 
 #include <QApplication>
 
+#include <algorithm>
 #include <cstdlib>
 #include <iostream>
+#include <string>
+#include <vector>
 
 namespace {
 
@@ -28,6 +32,12 @@ bool displayAvailable() {
 }  // namespace
 
 int main(int argc, char* argv[]) {
+    const std::vector<std::string> arguments(argv + std::min(argc, 1), argv + argc);
+    if (const auto status = zv::app::answerInformationOptions(arguments, std::cout)) {
+        std::cout.flush();
+        return *status;
+    }
+
     std::unique_ptr<zv::platform::Platform> platform;
     try {
         platform = zv::platform::createPlatform();
@@ -49,6 +59,8 @@ int main(int argc, char* argv[]) {
     QApplication application(argc, argv);
     const std::string title = zv::applicationTitle(argc > 0 ? argv[0] : "zorvane");
     QApplication::setApplicationName(QString::fromStdString(title));
+    // The desktop entry's name: lets Wayland compositors and task bars show its icon.
+    QGuiApplication::setDesktopFileName(QStringLiteral("io.github.zorvane.Zorvane"));
 
     zv::app::QtMessages messages(QString::fromStdString(title));
     zv::app::QtEventPump pump;

@@ -1,6 +1,7 @@
 // The subcommand table and the global options of zorvane-cli.
 #include "cli/cli_context.h"
 
+#include "common/version.h"
 #include "common/visible_text.h"
 #include "platform/platform_factory.h"
 #include "platform/sim/machine_file_error.h"
@@ -19,9 +20,6 @@ const std::vector<CliCommand>& cliCommands() {
 }
 
 namespace {
-
-// Kept in step with the project version in CMakeLists.txt.
-constexpr const char* kVersion = "0.1.0";
 
 bool isHelpOption(const std::string& argument) { return argument == "--help" || argument == "-h"; }
 
@@ -103,7 +101,7 @@ int runCli(const std::vector<std::string>& args, std::ostream& out, std::ostream
                 return 0;
             }
             if (argument == "--version") {
-                out << "zorvane-cli " << kVersion << "\n";
+                out << "zorvane-cli " << zorvaneVersion() << "\n";
                 return 0;
             }
             if (takeGlobalOption(args, &index, &options)) continue;

@@ -7,6 +7,8 @@
 
 #include <QLineEdit>
 #include <QMenu>
+#include <QMenuBar>
+#include <QSet>
 #include <QScrollBar>
 #include <QTimer>
 #include <QToolButton>
@@ -214,6 +216,29 @@ TEST_F(MainWindowTest, MenusCarryEveryEntryOfTheTable) {
     EXPECT_EQ(eject->toolTip(), "Open / Eject Highlighted CD/DVD/Zip drive.");
     EXPECT_EQ(eject->popupMode(), QToolButton::MenuButtonPopup);
     EXPECT_EQ(eject->iconSize(), QSize(32, 32));
+}
+
+TEST_F(MainWindowTest, AltLettersOpenTheTopLevelMenus) {
+    start("full", {"/norefresh"});
+    form().show();
+    QApplication::setActiveWindow(&form());
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&form()));
+    QStringList shown;
+    QSet<int> letters;
+    for (QAction* item : form().menuBar()->actions()) {
+        const QKeySequence alt = QKeySequence::mnemonic(item->text());
+        ASSERT_FALSE(alt.isEmpty()) << item->text().toStdString();
+        EXPECT_TRUE(!letters.contains(alt[0].toCombined())) << "two menus share " << alt.toString().toStdString();
+        letters.insert(alt[0].toCombined());
+        shown << QString(item->text()).remove(QLatin1Char('&'));
+    }
+    EXPECT_EQ(shown, QStringList({"File", "View", "Drives", "Optical", "Tools", "Help"}));
+
+    auto* drives = form().findChild<QMenu*>("Drives1");
+    ASSERT_NE(drives, nullptr);
+    QTest::keyClick(&form(), Qt::Key_D, Qt::AltModifier);
+    EXPECT_TRUE(QTest::qWaitFor([drives] { return drives->isVisible(); }, 2000)) << "Alt+D opens the Drives menu";
+    drives->close();
 }
 
 TEST_F(MainWindowTest, CommandErrorsReachTheApplicationErrorBox) {

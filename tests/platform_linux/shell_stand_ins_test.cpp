@@ -69,6 +69,13 @@ protected:
         fs::permissions(file, fs::perms::owner_all);
     }
 
+    // A program with its own shell script body, after a line that logs its arguments.
+    void installScript(const std::string& name, const std::string& body) {
+        const std::string file = m_bin + "/" + name;
+        std::ofstream(file) << "#!/bin/sh\necho \"" << name << " $*\" >> '" << m_log << "'\n" << body << "\n";
+        fs::permissions(file, fs::perms::owner_all);
+    }
+
     // The log once it holds `lines` lines (programs started in the background write late).
     std::vector<std::string> logLines(size_t lines) {
         std::vector<std::string> result;
@@ -116,6 +123,37 @@ TEST_F(ShellStandIns, ExploreWithoutAFolderOrWithoutXdgOpenSaysWhy) {
     EXPECT_EQ(dialogs.messages[0], "Zorvane: Drive F: has no folder to open: it is not mounted.");
     EXPECT_NE(dialogs.messages[1].find("Install the package xdg-utils."), std::string::npos) << dialogs.messages[1];
     EXPECT_TRUE(logLines(0).empty());
+}
+
+TEST_F(ShellStandIns, AFailedOpenSaysWhatIsMissing) {
+    // xdg-open's status 3: no program is set up for this kind of folder or address.
+    install("xdg-open", 3);
+    EXPECT_EQ(shell().ShellExecuteA(0, "explore", "G:\\", nullptr, nullptr, 1), 31);
+    EXPECT_EQ(shell().ShellExecuteA(0, "open", "https://example.org/help", nullptr, nullptr, 1), 31);
+    // Status 4: the chosen program failed.
+    install("xdg-open", 4);
+    EXPECT_EQ(shell().ShellExecuteA(0, "open", "file:///usr/share/doc/zorvane/user-guide.html", nullptr, nullptr, 1), 31);
+    EXPECT_EQ(logLines(3).size(), 3u) << "xdg-open ran each time";
+    ASSERT_EQ(dialogs.messages.size(), 3u);
+    EXPECT_EQ(dialogs.messages[0], "Zorvane: Nothing can open \"" + root() +
+                                       "/media/user/MY STICK\": no program is set up for it. Install a file manager, "
+                                       "or choose one with xdg-mime default.");
+    EXPECT_NE(dialogs.messages[1].find("\"https://example.org/help\": no program is set up for it. Install a web browser"),
+              std::string::npos)
+        << dialogs.messages[1];
+    EXPECT_NE(dialogs.messages[2].find("failed to open it (xdg-open ended with status 4)"), std::string::npos)
+        << dialogs.messages[2];
+}
+
+TEST_F(ShellStandIns, AnOpenerStillRunningAfterTheWaitHasStarted) {
+    // xdg-open that runs the chosen program itself: still busy when the wait ends; its
+    // later status is nobody's concern.
+    installScript("xdg-open", "/bin/sleep 3\nexit 3");  // PATH holds the stand-ins alone
+    const auto started = std::chrono::steady_clock::now();
+    EXPECT_GT(shell().ShellExecuteA(0, "open", "https://example.org/help", nullptr, nullptr, 1), 32);
+    EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::milliseconds(2900)) << "the window waited";
+    EXPECT_EQ(logLines(1).size(), 1u);
+    EXPECT_TRUE(dialogs.messages.empty()) << dialogs.messages.front();
 }
 
 TEST_F(ShellStandIns, PropertiesOpenTheProgramsOwnSheet) {

@@ -2,6 +2,7 @@
 // automation methods stood in for by what a Linux desktop offers (xdg-open, the desktop's
 // search tool, wmctrl, the file systems' defragmenters, Deja Dup, udisksctl, GNOME Disks),
 // with a message that names the package to install where a tool is missing.
+#include "platform/linux/desktop_open.h"
 #include "platform/linux/drive_letters.h"
 #include "platform/linux/linux_parts.h"
 #include "platform/linux/sysfs.h"
@@ -290,11 +291,10 @@ private:
     }
 
     int64_t open(const std::string& what) {
-        if (findProgram("xdg-open").empty()) {
-            tell("Zorvane", "Nothing can open \"" + what + "\": xdg-open is missing. Install the package xdg-utils.");
-            return SE_ERR_NOASSOC;
-        }
-        return startProgram({"xdg-open", what}) ? kLaunched : SE_ERR_NOASSOC;
+        const std::string failure = openWithDesktop(what);
+        if (failure.empty()) return kLaunched;
+        tell("Zorvane", failure);
+        return SE_ERR_NOASSOC;
     }
 
     // The drive selected in the main window, with its letter-table entry.
