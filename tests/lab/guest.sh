@@ -40,6 +40,15 @@ checkMatch() {  # NAME ZORVANE PATTERN
   fi
 }
 
+# --- JSON answers, read with one jq run per answer (each run is slow in an emulated guest).
+flatten() {  # JSON-FILE: "path<TAB>value" lines in JSON-FILE.flat
+  jq -r 'paths(scalars) as $p | "\($p | map(tostring) | join("."))\t\(getpath($p))"' "$1" > "$1.flat" 2>/dev/null ||
+    : > "$1.flat"
+}
+get() {  # JSON-FILE PATH [DEFAULT]: the value at PATH of a flattened answer
+  awk -F'\t' -v k="$2" -v d="${3-}" '$1 == k { print $2; found = 1; exit } END { if (!found) print d }' "$1.flat"
+}
+
 # --- Numbers as the tools print them.
 digits() { printf '%s' "$1" | tr -cd '0-9'; }
 sizeText() {  # BYTES: "%3.2f GB" above 2^30 bytes, "%3.2f MB" otherwise
@@ -96,8 +105,13 @@ section() { echo "lab: $(cut -d' ' -f1 /proc/uptime) s: $*"; }
 section survey
 
 zorvane-cli --json list > /tmp/list.json
+flatten /tmp/list.json
+rowOf() {  # FIELD VALUE: the index of the survey's row whose FIELD is VALUE
+  awk -F'\t' -v f="$1" -v v="$2" '$2 == v && $1 ~ ("^[0-9]+\\." f "$") { split($1, a, "."); print a[1]; exit }' /tmp/list.json.flat
+}
 row() {  # LABEL FIELD: the survey's text
-  jq -r --arg l "$1" --arg f "$2" '.[] | select(.Label == $l) | .[$f]' /tmp/list.json
+  i=$(rowOf Label "$1")
+  [ -n "$i" ] && get /tmp/list.json "$i.$2"
 }
 letterOf() { row "$1" Drive | tr -d ' :'; }
 
@@ -112,9 +126,9 @@ expectedType() {  # DEVICE(partition's disk)
   esac
 }
 expectedFormat() {  # NODE: blkid's type in the list's words
-  type=$(blkid -o value -s TYPE "$1")
+  type=$(blkid -p -o value -s TYPE "$1")
   case $type in
-    vfat) if [ "$(blkid -o value -s VERSION "$1")" = FAT32 ]; then echo FAT32; else echo FAT; fi ;;
+    vfat) if [ "$(blkid -p -o value -s VERSION "$1")" = FAT32 ]; then echo FAT32; else echo FAT; fi ;;
     iso9660) echo CDFS ;;
     *) echo "$type" ;;
   esac
@@ -172,25 +186,26 @@ section "S.M.A.R.T. of the SATA"
 # --- S.M.A.R.T. of the SATA disk against smartctl -d sat.
 zorvane-cli --json smart "$SATA:" > /tmp/smart.json 2>/tmp/smart.err
 smartctl -d sat -j -a /dev/$sata > /tmp/smartctl.json
-field() { jq -r --arg f "$2" '.[$f]' "$1"; }
-check "smart status" "$(field /tmp/smart.json Status)" ""
-check "smart model" "$(field /tmp/smart.json 'Model Number')" "$(jq -r .model_name /tmp/smartctl.json)"
-check "smart serial" "$(field /tmp/smart.json 'Serial Number')" "$(jq -r .serial_number /tmp/smartctl.json)"
-check "smart firmware" "$(field /tmp/smart.json 'Firmware Revision')" "$(jq -r .firmware_version /tmp/smartctl.json)"
-check "smart size" "$(digits "$(field /tmp/smart.json 'Size in bytes')")" "$(jq -r .user_capacity.bytes /tmp/smartctl.json)"
-check "smart attribute count" "$(jq '.Attributes | length' /tmp/smart.json)" \
-  "$(jq '.ata_smart_attributes.table | length' /tmp/smartctl.json)"
-for id in $(jq -r '.ata_smart_attributes.table[].id' /tmp/smartctl.json); do
-  z=$(jq -r --arg id "$id" '.Attributes[] | select(.Attribute == $id) |
-        "\(.Current)/\(.Worst)/\(.Threshold)/\(."Raw Value" | gsub(",";""))"' /tmp/smart.json)
-  p=$(jq -r --argjson id "$id" '.ata_smart_attributes.table[] | select(.id == $id) |
-        "\(.value)/\(.worst)/\(.thresh)/\(.raw.value)"' /tmp/smartctl.json)
-  check "smart attribute $id" "$z" "$p"
-done
-if [ "$(jq -r .smart_status.passed /tmp/smartctl.json)" = true ]; then
-  check "smart verdict" "$(field /tmp/smart.json 'SMART Enabled')" "SMART Test Passed"
+flatten /tmp/smart.json
+flatten /tmp/smartctl.json
+check "smart status" "$(get /tmp/smart.json Status)" ""
+check "smart model" "$(get /tmp/smart.json 'Model Number')" "$(get /tmp/smartctl.json model_name)"
+check "smart serial" "$(get /tmp/smart.json 'Serial Number')" "$(get /tmp/smartctl.json serial_number)"
+check "smart firmware" "$(get /tmp/smart.json 'Firmware Revision')" "$(get /tmp/smartctl.json firmware_version)"
+check "smart size" "$(digits "$(get /tmp/smart.json 'Size in bytes')")" "$(get /tmp/smartctl.json user_capacity.bytes)"
+# One line per attribute: "id current/worst/threshold/raw".
+jq -r '.Attributes[] | "\(.Attribute) \(.Current)/\(.Worst)/\(.Threshold)/\(."Raw Value" | gsub(",";""))"' \
+  /tmp/smart.json > /tmp/smart.attributes 2>/dev/null
+jq -r '.ata_smart_attributes.table[] | "\(.id) \(.value)/\(.worst)/\(.thresh)/\(.raw.value)"' \
+  /tmp/smartctl.json > /tmp/smartctl.attributes
+check "smart attribute count" "$(wc -l < /tmp/smart.attributes)" "$(wc -l < /tmp/smartctl.attributes)"
+while read -r id p; do
+  check "smart attribute $id" "$(awk -v id="$id" '$1 == id { print $2 }' /tmp/smart.attributes)" "$p"
+done < /tmp/smartctl.attributes
+if [ "$(get /tmp/smartctl.json smart_status.passed)" = true ]; then
+  check "smart verdict" "$(get /tmp/smart.json 'SMART Enabled')" "SMART Test Passed"
 else
-  checkMatch "smart verdict" "$(field /tmp/smart.json 'SMART Enabled')" "[Ff]ail"
+  checkMatch "smart verdict" "$(get /tmp/smart.json 'SMART Enabled')" "[Ff]ail"
 fi
 
 section "NVMe health"
@@ -198,9 +213,12 @@ section "NVMe health"
 zorvane-cli --json smart "$NVME:" > /tmp/nsmart.json 2>/tmp/nsmart.err
 smartctl -j -a /dev/nvme0 > /tmp/nsmartctl.json
 nvme smart-log -o json /dev/nvme0 > /tmp/nlog.json
-nv() { jq -r --arg k "$1" '.nvme[$k] // "missing"' /tmp/nsmart.json 2>/dev/null || echo "no answer: $(cat /tmp/nsmart.err)"; }
-sc() { jq -r --arg k "$1" '.nvme_smart_health_information_log[$k]' /tmp/nsmartctl.json; }
-nl() { jq -r --arg k "$1" '.[$k]' /tmp/nlog.json; }
+flatten /tmp/nsmart.json
+flatten /tmp/nsmartctl.json
+flatten /tmp/nlog.json
+nv() { get /tmp/nsmart.json "nvme.$1" "missing ($(head -c 120 /tmp/nsmart.err))"; }
+sc() { get /tmp/nsmartctl.json "nvme_smart_health_information_log.$1"; }
+nl() { get /tmp/nlog.json "$1"; }
 check "nvme critical warning" "$(nv critical_warning)" "$(sc critical_warning)"
 check "nvme temperature" "$(nv temperature_celsius)" "$(sc temperature)"
 check "nvme temperature (nvme smart-log)" "$(nv temperature_celsius)" "$(($(nl temperature) - 273))"
@@ -214,15 +232,16 @@ check "nvme unsafe shutdowns" "$(nv unsafe_shutdowns)" "$(nl unsafe_shutdowns)"
 check "nvme data units read" "$(nv data_units_read)" "$(sc data_units_read)"
 check "nvme data units written" "$(nv data_units_written)" "$(nl data_units_written)"
 if [ "$(sc critical_warning)" = 0 ]; then
-  checkMatch "nvme verdict" "$(jq -r '.verdict // "missing"' /tmp/nsmart.json 2>/dev/null)" "Passed"
+  checkMatch "nvme verdict" "$(get /tmp/nsmart.json verdict missing)" "Passed"
 else
-  checkMatch "nvme verdict" "$(jq -r '.verdict // "missing"' /tmp/nsmart.json 2>/dev/null)" "[Ff]ail"
+  checkMatch "nvme verdict" "$(get /tmp/nsmart.json verdict missing)" "[Ff]ail"
 fi
 
 section "Disk information"
 # --- Disk information of the SATA disk's first volume.
 zorvane-cli --json diskinfo "$SATA:" > /tmp/diskinfo.json
-di() { digits "$(jq -r --arg f "$1" '.[$f]' /tmp/diskinfo.json)"; }
+flatten /tmp/diskinfo.json
+di() { digits "$(get /tmp/diskinfo.json "$1")"; }
 set -- $(stat -f -c '%S %b %f %a' /mnt/sata)
 check "diskinfo capacity" "$(di Capacity)" "$(($1 * $2))"
 check "diskinfo free" "$(di Free)" "$(($1 * $4))"
@@ -230,8 +249,8 @@ check "diskinfo cluster bytes" "$(($(di 'Bytes Per Sector') * $(di 'Sectors Per 
 check "diskinfo total clusters" "$(di 'Total Clusters')" "$2"
 check "diskinfo free clusters" "$(di 'Free Clusters')" "$4"
 check "diskinfo bytes per sector" "$(di 'Bytes Per Sector')" "$(cat /sys/block/$sata/queue/logical_block_size)"
-check "diskinfo device" "$(jq -r '."Device Name"' /tmp/diskinfo.json)" "/dev/${sata}1"
-check "diskinfo serial" "$(jq -r '."Serial Number"' /tmp/diskinfo.json)" "$(jq -r .serial_number /tmp/smartctl.json)"
+check "diskinfo device" "$(get /tmp/diskinfo.json 'Device Name')" "/dev/${sata}1"
+check "diskinfo serial" "$(get /tmp/diskinfo.json 'Serial Number')" "$(get /tmp/smartctl.json serial_number)"
 check "diskinfo partitions" "$(di 'No. of Partitions')" "$(ls -d /sys/block/$sata/${sata}[0-9]* | wc -l)"
 check "diskinfo partition number" "$(di 'Partition No.')" "$(cat /sys/block/$sata/${sata}1/partition)"
 check "diskinfo start offset" "$(di 'Start Offset')" "$(($(cat /sys/block/$sata/${sata}1/start) * 512))"
@@ -270,10 +289,11 @@ currentProfile() { sg_get_config -c "/dev/$1" 2>/dev/null | sed -n 's/^Current p
 opticalCase() {  # LETTER DEVICE QDEV-ID
   L=$1 dev=$2 qdev=$3
   zorvane-cli --json optical "$L:" > /tmp/optical.json
-  check "optical $L: vendor" "$(jq -r .vendor /tmp/optical.json)" "$(inquiryField "$dev" 8 8)"
-  check "optical $L: product" "$(jq -r .product_id /tmp/optical.json)" "$(inquiryField "$dev" 16 16)"
-  check "optical $L: revision" "$(jq -r .revision /tmp/optical.json)" "$(inquiryField "$dev" 32 4)"
-  z=$(jq -r '.capabilities | join("|")' /tmp/optical.json)
+  flatten /tmp/optical.json
+  check "optical $L: vendor" "$(get /tmp/optical.json vendor)" "$(inquiryField "$dev" 8 8)"
+  check "optical $L: product" "$(get /tmp/optical.json product_id)" "$(inquiryField "$dev" 16 16)"
+  check "optical $L: revision" "$(get /tmp/optical.json revision)" "$(inquiryField "$dev" 32 4)"
+  z=$(awk -F'\t' '$1 ~ /^capabilities\./ { printf "%s%s", sep, $2; sep = "|" }' /tmp/optical.json.flat)
   check "optical $L: capabilities (page 2A)" "$z" "$(expectedCapabilities "$dev" | tr '\n' '|' | sed 's/|$//')"
   profile=$(currentProfile "$dev")
   check "optical $L: media" "$(zorvane-cli media "$L:" 2>&1)" "$L: Contains disk type: $profile"
@@ -281,11 +301,12 @@ opticalCase() {  # LETTER DEVICE QDEV-ID
     DVD*)
       # Physical format of layer 0: READ DISC STRUCTURE format 0 (sg_raw, 12-byte block).
       raw=$(sg_raw -r 21 "/dev/$dev" ad 00 00 00 00 00 00 00 00 15 00 00 2>/dev/null | od -An -v -tx1 | tr -s ' \n' ' ')
-      layers=$(( ($(byteAt "$raw" 6) >> 5 & 3) + 1 ))
-      check "optical $L: disc layers" "$(jq -r '.disc.layers // "no disc structure"' /tmp/optical.json)" "$layers"
+      # The layers field as the disc states it (0: one layer).
+      layers=$(( $(byteAt "$raw" 6) >> 5 & 3 ))
+      check "optical $L: disc layers field" "$(get /tmp/optical.json disc.layers 'no disc structure')" "$layers"
       book=$(( $(byteAt "$raw" 4) >> 4 ))
       [ "$book" = 0 ] && book=DVD-ROM
-      check "optical $L: disc book type" "$(jq -r '.disc.book_type // "no disc structure"' /tmp/optical.json)" "$book"
+      check "optical $L: disc book type" "$(get /tmp/optical.json disc.book_type 'no disc structure')" "$book"
       ;;
   esac
 
@@ -324,8 +345,10 @@ umount /mnt/cd 2>/dev/null
 check "empty drive: QEMU state" "$(host REMOVE scsicd0)" "tray=closed locked=no medium=no"
 sleep 1
 zorvane-cli --json list > /tmp/list.json
-empty=$(jq -r --arg p "$(inquiryField "$vscsi" 16 16)" '.[] | select(."Product Id" == $p) | .Drive' /tmp/list.json | tr -d ' :')
-check "empty drive: survey label" "$(jq -r --arg p "$(inquiryField "$vscsi" 16 16)" '.[] | select(."Product Id" == $p) | .Label' /tmp/list.json)" "Not mounted"
+flatten /tmp/list.json
+i=$(rowOf 'Product Id' "$(inquiryField "$vscsi" 16 16)")
+empty=$(get /tmp/list.json "$i.Drive" | tr -d ' :')
+check "empty drive: survey label" "$(get /tmp/list.json "$i.Label")" "Not mounted"
 check "empty drive: media" "$(zorvane-cli media "$empty:" 2>&1)" "$empty: Contains disk type: No Current Profile"
 echo "lab: sg_get_config of the empty drive: $(sg_get_config -c /dev/$vscsi 2>&1 | head -3 | tr '\n' ' ')"
 
