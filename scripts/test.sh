@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds Zorvane and runs the whole test suite, then builds it a
-# second time under AddressSanitizer and UndefinedBehaviorSanitizer and runs the suite again.
+# Installs what is missing, builds Zorvane and runs the whole test suite and the hardware
+# lab (scripts/lab.sh), then builds it a second time under AddressSanitizer and
+# UndefinedBehaviorSanitizer and runs the suite again.
 set -euo pipefail
 here=$(cd "$(dirname "$0")/.." && pwd)
 jobs=$(nproc)
@@ -20,6 +21,11 @@ echo "== Build"
 "$here/scripts/build.sh" "$here/build" -DCMAKE_BUILD_TYPE=Release -DZV_WERROR=ON -DZV_BUILD_TESTS=ON
 echo "== Tests"
 (cd "$here/build" && ctest --output-on-failure -j"$jobs")
+
+echo "== Hardware lab"
+# zorvane-cli against the kernel's drivers on emulated SATA, ATAPI, SCSI, NVMe and USB
+# devices (QEMU). It skips, saying why, only where it cannot run (not root, no QEMU).
+"$here/scripts/lab.sh" "$here/build"
 
 echo "== Package (build, lintian, install, try, validate, remove)"
 "$here/scripts/package.sh" "$here/build"

@@ -61,10 +61,16 @@ std::string TISODiscLib::GetDriveCapabilitySummary(HANDLE device, std::optional<
             *disc = decodeDvdPhysicalFormat(structure.data());
     }
 
-    // A failed capabilities request leaves the buffer zeroed: no phrases, all figures 0.
+    // The page's default values first; some drives (QEMU's ATAPI drive among them) refuse
+    // those with ILLEGAL REQUEST and give only the current values. A failed request leaves
+    // the buffer zeroed: no phrases, all figures 0.
     std::array<uint8_t, 440> response{};
     auto request = makeRequest(OpticalCommand::ModeSense10);
-    SendPassThrough(m_platform, device, request, response.data());
+    if (!SendPassThrough(m_platform, device, request, response.data()) || request.scsiStatus() != 0) {
+        response.fill(0);
+        auto current = makeRequest(OpticalCommand::ModeSense10Current);
+        if (!SendPassThrough(m_platform, device, current, response.data()) || current.scsiStatus() != 0) response.fill(0);
+    }
     return buildCapabilitySummary(capabilityPageBytes(response.data(), response.size()));
 }
 

@@ -14,7 +14,8 @@ enum class OpticalCommand {
     TestUnitReady,      // SPC TEST UNIT READY (0x00)
     GetConfiguration,   // MMC GET CONFIGURATION (0x46), the current profile
     ReadDiscStructure,  // MMC READ DISC STRUCTURE (0xAD), DVD physical format information
-    ModeSense10,        // SPC MODE SENSE (10) (0x5A), page 0x2A
+    ModeSense10,        // SPC MODE SENSE (10) (0x5A), page 0x2A, default values
+    ModeSense10Current, // the same page, current values (for drives that refuse defaults)
     Inquiry,            // SPC INQUIRY (0x12), standard data
 };
 

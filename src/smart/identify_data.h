@@ -11,7 +11,7 @@ struct IdentifyFields {
     std::string model;     // words 27-46
     std::string serial;    // words 10-19
     std::string firmware;  // words 23-26
-    int64_t sizeBytes = 0; // words 60-61 (28-bit sector count) x 512
+    int64_t sizeBytes = 0; // sectors x 512: words 100-103 with 48-bit addressing, else 60-61
     int32_t word47 = 0;
 };
 

@@ -131,9 +131,14 @@ TEST(DeviceQueries, InquiryOfADeviceTheUserMayNotOpenComesFromSysfs) {
     EXPECT_EQ(p->GetLastError(), ERROR_ACCESS_DENIED);
     p->io().CloseHandle(h);
 
-    // A device that is busy for an exclusive open ("Drive In Use").
+    // An exclusive reader (a door lock request) does not ask the kernel for O_EXCL: a
+    // mounted file system would refuse it. Other programs holding the node are looked up.
+    HANDLE reader = p->io().CreateFileA("\\\\.\\C:", GENERIC_READ, 0, OPEN_EXISTING, 0);
+    EXPECT_FALSE(seam.openFlags.back() & O_EXCL);
+    if (reader != INVALID_HANDLE_VALUE) p->io().CloseHandle(reader);
+    // An exclusive writer of a busy device ("Drive In Use": mounted, or opened exclusively).
     seam.refusal = EBUSY;
-    EXPECT_EQ(p->io().CreateFileA("\\\\.\\C:", GENERIC_READ, 0, OPEN_EXISTING, 0), INVALID_HANDLE_VALUE);
+    EXPECT_EQ(p->io().CreateFileA("\\\\.\\C:", GENERIC_READ | GENERIC_WRITE, 0, OPEN_EXISTING, 0), INVALID_HANDLE_VALUE);
     EXPECT_EQ(p->GetLastError(), ERROR_SHARING_VIOLATION);
     EXPECT_TRUE(seam.openFlags.back() & O_EXCL);
     // Drivers of the old family and disks beyond the last one do not exist.

@@ -118,6 +118,47 @@ TEST(OpticalMedia, LoadAndLock) {
     EXPECT_TRUE(b.unmounted.empty()) << "only an eject unmounts";
 }
 
+// A door locked through this program keeps the disc in: the eject is refused (170, as for
+// a drive whose medium removal is prevented) without unmounting or lifting the lock. A lock
+// udev set (no record here) is lifted as before; unlocking ends the refusal.
+TEST(OpticalMedia, EjectRefusedWhileTheUserLockedTheDoor) {
+    Backend b;
+    const std::string runtime = b.tree.root() + "/run/user/1000/zorvane";
+    LinuxOptions options = Backend::options(b.tree, b.seam);
+    options.runtimeDir = runtime;
+    LinuxContext ctx(options);
+    HandleEntry sr0 = b.handle("/dev/sr0", "/dev/sr0", DRIVE_CDROM);
+    auto control = [&](DWORD code, uint8_t lock = 0) {
+        BOOL result = FALSE;
+        DWORD returned = 0;
+        mediaDeviceControl(ctx, sr0, code, code == IOCTL_STORAGE_MEDIA_REMOVAL ? &lock : nullptr,
+                           code == IOCTL_STORAGE_MEDIA_REMOVAL ? 1 : 0, nullptr, 0, &returned, &result);
+        return result;
+    };
+
+    ASSERT_TRUE(control(IOCTL_STORAGE_MEDIA_REMOVAL, 1));
+    EXPECT_FALSE(control(IOCTL_STORAGE_EJECT_MEDIA));
+    EXPECT_EQ(ctx.lastError(), DWORD(ERROR_BUSY));
+    EXPECT_TRUE(b.unmounted.empty()) << "the locked disc stays mounted";
+    ASSERT_EQ(b.seam.ioctls.size(), 1u) << "neither unlocked nor ejected";
+
+    HandleEntry sr1 = b.handle("/dev/sr1", "/dev/sr1", DRIVE_CDROM);
+    BOOL other = FALSE;
+    DWORD returned = 0;
+    mediaDeviceControl(ctx, sr1, IOCTL_STORAGE_EJECT_MEDIA, nullptr, 0, nullptr, 0, &returned, &other);
+    EXPECT_TRUE(other) << "another drive's eject is not held by this lock";
+
+    ASSERT_TRUE(control(IOCTL_STORAGE_MEDIA_REMOVAL, 0));
+    EXPECT_TRUE(control(IOCTL_STORAGE_EJECT_MEDIA));
+    EXPECT_EQ(b.seam.ioctls.back().first, (unsigned long)CDROMEJECT);
+
+    // The lock refused by the drive is not remembered.
+    b.seam.ioctlError = EIO;
+    EXPECT_FALSE(control(IOCTL_STORAGE_MEDIA_REMOVAL, 1));
+    b.seam.ioctlError = 0;
+    EXPECT_TRUE(control(IOCTL_STORAGE_EJECT_MEDIA));
+}
+
 TEST(OpticalMedia, RefusalsBecomeErrors) {
     Backend b;
     HandleEntry sr0 = b.handle("/dev/sr0", "/dev/sr0", DRIVE_CDROM);

@@ -3,6 +3,7 @@
 #include "fake_seam.h"
 #include "optical/mmc_commands.h"
 #include "platform/linux/linux_parts.h"
+#include "platform/linux/optical_sg.h"
 
 #include <gtest/gtest.h>
 
@@ -64,11 +65,35 @@ TEST(SgTransport, PacksTheBlockIntoTheHeader) {
     EXPECT_EQ(t.seam.sent[1].timeout, 2000u);
     EXPECT_EQ(t.seam.sent[1].senseRoom, 24u);
 
-    // READ DISC STRUCTURE travels with the ten bytes the block names.
+}
+
+// READ DISC STRUCTURE (0xAD) is a 12-byte command the request block carries in 10 bytes. The
+// kernel's ATA layer in front of a SATA DVD drive refuses the short block (host status
+// DID_ERROR, no data); padded to 12 bytes it is answered. Recorded from QEMU's ATAPI DVD-ROM
+// with a single-layer DVD-ROM disc.
+TEST(SgTransport, ShortCommandBlocksArePaddedToTheirGroupLength) {
+    Transport t;
+    SgReply answer;
+    answer.data = {0x08, 0x02, 0x00, 0x00, 0x01, 0x0F, 0x00, 0x00, 0x00, 0x03, 0x00, 0x00};
+    t.seam.replies.push_back(answer);
     auto structure = optical::makeRequest(OpticalCommand::ReadDiscStructure);
     std::array<uint8_t, 21> format{};
     ASSERT_TRUE(t.send(structure, format.data()));
-    EXPECT_EQ(t.seam.sent[2].cdb.size(), 10u);
+    ASSERT_EQ(t.seam.sent.size(), 1u);
+    EXPECT_EQ(t.seam.sent[0].cdb, (std::vector<uint8_t>{0xAD, 0, 0, 0, 0, 0, 0, 0, 0x00, 0x15, 0, 0}));
+    EXPECT_EQ(format[4], 0x01) << "the answer reaches the caller";
+    EXPECT_EQ(format[5], 0x0F);
+
+    // Each group's length; a block already as long or longer than its group's goes as it is.
+    EXPECT_EQ(groupCommandLength(0x00, 6), 6);    // TEST UNIT READY
+    EXPECT_EQ(groupCommandLength(0x12, 4), 6);    // INQUIRY
+    EXPECT_EQ(groupCommandLength(0x46, 6), 10);   // GET CONFIGURATION
+    EXPECT_EQ(groupCommandLength(0x5A, 10), 10);  // MODE SENSE (10)
+    EXPECT_EQ(groupCommandLength(0x85, 12), 16);  // ATA PASS-THROUGH (16)
+    EXPECT_EQ(groupCommandLength(0xA1, 12), 12);  // ATA PASS-THROUGH (12)
+    EXPECT_EQ(groupCommandLength(0xBE, 10), 12);  // READ CD
+    EXPECT_EQ(groupCommandLength(0xAD, 16), 16);
+    EXPECT_EQ(groupCommandLength(0xC0, 8), 8);    // vendor specific: its own length
 }
 
 TEST(SgTransport, CommandWithoutDataMovesNone) {

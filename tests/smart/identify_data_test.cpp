@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <array>
 
 using namespace zv::smart;
@@ -48,4 +49,36 @@ TEST(IdentifyData, SizeOfTheLargestTwentyEightBitCountDoesNotOverflow) {
     std::array<uint8_t, 512> page{};
     page[120] = page[121] = page[122] = page[123] = 0xFF;
     EXPECT_EQ(DecodeIdentify(page.data()).sizeBytes, int64_t(0xFFFFFFFFull * 512));
+}
+
+// The SATA disk of the hardware lab (QEMU, 200 GiB): words 60-61 hold the 28-bit limit,
+// word 83 announces 48-bit addressing and words 100-103 the true count, as smartctl reads it
+// (214,748,364,800 bytes).
+std::array<uint8_t, 512> largeDiskPage(uint16_t word83) {
+    std::array<uint8_t, 512> page{};
+    page[120] = 0xFF;  // 0x0FFFFFFF
+    page[121] = 0xFF;
+    page[122] = 0xFF;
+    page[123] = 0x0F;
+    page[166] = uint8_t(word83);
+    page[167] = uint8_t(word83 >> 8);
+    const uint64_t sectors = 419430400;  // 0x19000000
+    for (int i = 0; i < 8; ++i) page[200 + i] = uint8_t(sectors >> (8 * i));
+    return page;
+}
+
+TEST(IdentifyData, SizeAbove128GiBComesFromTheFortyEightBitWords) {
+    EXPECT_EQ(DecodeIdentify(largeDiskPage(0x7400).data()).sizeBytes, int64_t(214748364800));
+}
+
+TEST(IdentifyData, FortyEightBitWordsCountOnlyWhenAnnounced) {
+    const int64_t limit = int64_t(0x0FFFFFFF) * 512;
+    // Bit 10 clear, or word 83 not valid (bits 15-14 other than 01): the 28-bit count.
+    EXPECT_EQ(DecodeIdentify(largeDiskPage(0x7000).data()).sizeBytes, limit);
+    EXPECT_EQ(DecodeIdentify(largeDiskPage(0xFFFF).data()).sizeBytes, limit);
+    EXPECT_EQ(DecodeIdentify(largeDiskPage(0x0400).data()).sizeBytes, limit);
+    // Announced but empty: the 28-bit count stands.
+    auto empty = largeDiskPage(0x7400);
+    std::fill(empty.begin() + 200, empty.begin() + 208, uint8_t(0));
+    EXPECT_EQ(DecodeIdentify(empty.data()).sizeBytes, limit);
 }

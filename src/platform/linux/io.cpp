@@ -2,6 +2,7 @@
 // ("\\.\PhysicalDriveN"); file paths are mapped onto the letter's folder.
 #include "common/utf.h"
 #include "platform/api/pass_through.h"
+#include "platform/linux/device_holders.h"
 #include "platform/linux/drive_letters.h"
 #include "platform/linux/linux_concerns.h"
 #include "platform/linux/linux_parts.h"
@@ -347,8 +348,13 @@ private:
     // The device node opened without waiting for a medium (O_NONBLOCK keeps an optical
     // drive's tray and lock alone). -1: the node exists but this user may not open it (the
     // handle still answers queries from sysfs); -2: failed, error set.
+    //
+    // Share mode 0 asks for the device alone. Another program holding the node open refuses
+    // it (ERROR_SHARING_VIOLATION). A mounted file system refuses only a writer (O_EXCL): it
+    // writes to the device itself, while a reader such as a door lock request leaves it be.
     int openNode(const std::string& node, DWORD access, DWORD share) {
-        int extra = O_NONBLOCK | (share == 0 ? O_EXCL : 0);
+        const bool exclusive = share == 0;
+        int extra = O_NONBLOCK | (exclusive && (access & GENERIC_WRITE) ? O_EXCL : 0);
         std::string path = m_ctx.sysPath(node);
         int fd = -1;
         int error = 0;
@@ -359,6 +365,11 @@ private:
         if (fd < 0 && (!(access & GENERIC_WRITE) || error == EACCES || error == EPERM || error == EROFS)) {
             fd = m_ctx.seam().open(path, O_RDONLY | extra);
             error = fd < 0 ? errno : 0;
+        }
+        if (fd >= 0 && exclusive && otherProcessHoldsDevice(m_ctx.sysPath("/proc"), node, path, long(::getpid()))) {
+            m_ctx.seam().close(fd);
+            m_ctx.setLastError(ERROR_SHARING_VIOLATION);
+            return -2;
         }
         if (fd >= 0) return fd;
         if (error == EACCES || error == EPERM) return -1;

@@ -2,6 +2,7 @@
 // letter device. Optical drives use the CD-ROM ioctls (linux/cdrom.h); other disks (USB
 // sticks, card readers, Zip drives) are ejected the way util-linux eject does it, through
 // SG_IO on the whole disk.
+#include "platform/linux/door_locks.h"
 #include "platform/linux/linux_parts.h"
 #include "platform/linux/optical_media.h"
 #include "platform/linux/optical_sg.h"
@@ -70,7 +71,10 @@ DWORD runDiskCommands(LinuxContext& ctx, const std::string& diskNode, std::initi
 }  // namespace
 
 DWORD opticalOpenTray(LinuxContext& ctx, int fd, const std::string& node) {
-    // CDROMEJECT fails with EBUSY while the disc is mounted: unmount it first.
+    // A door the user locked here keeps the disc in (and mounted) until it is unlocked.
+    if (doorLockedByUser(ctx, node)) return ERROR_BUSY;
+    // CDROMEJECT fails with EBUSY while the disc is mounted: unmount it first. The lock
+    // lifted next is udev's own, set at every media change.
     const UnmountOutcome unmounted = unmountDisk(ctx, node);
     if (!unmounted.ok) return unmounted.error;
     ioctlError(ctx, fd, CDROM_LOCKDOOR, 0);
@@ -79,7 +83,11 @@ DWORD opticalOpenTray(LinuxContext& ctx, int fd, const std::string& node) {
 
 DWORD opticalCloseTray(LinuxContext& ctx, int fd) { return ioctlError(ctx, fd, CDROMCLOSETRAY, 0); }
 
-DWORD opticalLockDoor(LinuxContext& ctx, int fd, bool lock) { return ioctlError(ctx, fd, CDROM_LOCKDOOR, lock ? 1 : 0); }
+DWORD opticalLockDoor(LinuxContext& ctx, int fd, const std::string& node, bool lock) {
+    const DWORD error = ioctlError(ctx, fd, CDROM_LOCKDOOR, lock ? 1 : 0);
+    if (error == ERROR_SUCCESS) rememberDoorLock(ctx, node, lock);
+    return error;
+}
 
 DWORD removableEject(LinuxContext& ctx, const std::string& diskNode) {
     const UnmountOutcome unmounted = unmountDisk(ctx, diskNode);
@@ -145,7 +153,7 @@ bool mediaDeviceControl(LinuxContext& ctx, HandleEntry& handle, DWORD code, cons
         } else if (code == IOCTL_STORAGE_LOAD_MEDIA) {
             error = opticalCloseTray(ctx, handle.fd);
         } else {
-            error = opticalLockDoor(ctx, handle.fd, *static_cast<const uint8_t*>(in) != 0);
+            error = opticalLockDoor(ctx, handle.fd, handle.node, *static_cast<const uint8_t*>(in) != 0);
         }
     } else {
         const std::string disk = wholeDiskOf(handle);

@@ -36,7 +36,7 @@ UnmountOutcome unmountDisk(LinuxContext& ctx, const std::string& diskNode);
 // the CD-ROM ioctls on `fd`. Opening unmounts the disc first. 0 or the Win32 error.
 win::DWORD opticalOpenTray(LinuxContext& ctx, int fd, const std::string& node);
 win::DWORD opticalCloseTray(LinuxContext& ctx, int fd);
-win::DWORD opticalLockDoor(LinuxContext& ctx, int fd, bool lock);
+win::DWORD opticalLockDoor(LinuxContext& ctx, int fd, const std::string& node, bool lock);
 
 // A removable disk, as util-linux eject does it: unmount, ALLOW MEDIUM REMOVAL, START STOP
 // UNIT (start, then eject) through SG_IO on the whole-disk node. 0 or the Win32 error.

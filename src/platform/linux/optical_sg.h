@@ -40,6 +40,10 @@ win::DWORD statusError(const SgOutcome& outcome);
 
 enum class SgDirection { None, FromDevice, ToDevice, Both };
 
+// The command block length SG_IO carries for `opcode`: at least its group's length (6, 10,
+// 12 or 16 bytes by the top three bits of the operation code), `given` when longer.
+uint8_t groupCommandLength(uint8_t opcode, uint8_t given);
+
 // One command through SG_IO on `fd`. `timeoutMs` as the kernel takes it; `senseRoom` bytes
 // of sense are asked for.
 SgOutcome sendSgCommand(SysSeam& seam, int fd, const uint8_t* cdb, uint8_t cdbLength, SgDirection direction,

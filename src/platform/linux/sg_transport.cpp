@@ -60,6 +60,16 @@ DWORD statusError(const SgOutcome& outcome) {
     }
 }
 
+uint8_t groupCommandLength(uint8_t opcode, uint8_t given) {
+    switch (opcode >> 5) {
+    case 0: return std::max<uint8_t>(given, 6);
+    case 1: case 2: return std::max<uint8_t>(given, 10);
+    case 4: return std::max<uint8_t>(given, 16);
+    case 5: return std::max<uint8_t>(given, 12);
+    default: return given;  // groups 3, 6 and 7: the length is the command's own
+    }
+}
+
 SgOutcome sendSgCommand(SysSeam& seam, int fd, const uint8_t* cdb, uint8_t cdbLength, SgDirection direction,
                         void* data, uint32_t length, uint32_t timeoutMs, uint8_t senseRoom) {
     std::array<uint8_t, 16> command{};
@@ -75,7 +85,10 @@ SgOutcome sendSgCommand(SysSeam& seam, int fd, const uint8_t* cdb, uint8_t cdbLe
     case SgDirection::Both: header.dxfer_direction = SG_DXFER_TO_FROM_DEV; break;
     }
     if (length == 0) header.dxfer_direction = SG_DXFER_NONE;
-    header.cmd_len = std::min<uint8_t>(cdbLength, 16);
+    // The ATA layer behind SATA optical drives refuses a command block shorter than its
+    // operation code's group length (no data, host status DID_ERROR); the padding bytes
+    // are zero, so the drive receives the same command.
+    header.cmd_len = std::min<uint8_t>(groupCommandLength(cdb[0], cdbLength), 16);
     header.cmdp = command.data();
     header.mx_sb_len = senseRoom;
     header.sbp = sense.data();

@@ -96,6 +96,8 @@ SimScsiAnswer modeSense10(const SimOpticalDrive& drive, const uint8_t* cdb) {
     const uint8_t pageCode = cdb[2] & 0x3F;
     if (pageCode != 0x2A) return checkCondition(0x05, 0x24, 0x00, "MODE SENSE (10): page " + hex16(pageCode) + " not supported");
     if (pageControl == 3) return checkCondition(0x05, 0x39, 0x00, "MODE SENSE (10): saved values not supported");
+    if (pageControl == 2 && !drive.answersDefaultValues)
+        return checkCondition(0x05, 0x24, 0x00, "MODE SENSE (10): default values not supported");
     const bool noBlockDescriptors = cdb[1] & 0x08;
     const uint16_t descriptors = noBlockDescriptors ? 0 : drive.blockDescriptorLength;
     const std::vector<uint8_t> page = capabilityPageFor(drive);

@@ -116,7 +116,7 @@ void loadDiscStructure(const JsonReader& optical, SimOpticalDrive& drive) {
 
 SimOpticalDrive loadOpticalDrive(const JsonReader& optical) {
     optical.allowOnly({"test_unit_ready", "profile", "profiles", "mode_page_2a", "disc_structure", "tray", "door_locked",
-                       "can_eject", "can_close", "lockable"});
+                       "can_eject", "can_close", "lockable", "mode_page_2a_defaults"});
     SimOpticalDrive drive;
     loadReadiness(optical, drive);
     drive.profile = readWord(optical, "profile", drive.profile);
@@ -143,6 +143,7 @@ SimOpticalDrive loadOpticalDrive(const JsonReader& optical) {
     }
     if (drive.profiles.empty()) drive.profiles.push_back(drive.profile);
     loadCapabilities(optical, drive);
+    drive.answersDefaultValues = optical.boolean("mode_page_2a_defaults", true);
     loadDiscStructure(optical, drive);
     const std::string tray = optical.string("tray", "closed");
     if (tray != "open" && tray != "closed") optical.child("tray").fail("expected \"open\" or \"closed\"");

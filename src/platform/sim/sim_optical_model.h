@@ -29,6 +29,7 @@ struct SimOpticalDrive {
     std::vector<uint8_t> capabilityPage; // mode page 0x2A from its page code on
     bool recordedPage = false;           // the page is recorded bytes: sent as it stands
     uint16_t blockDescriptorLength = 0;  // block descriptor bytes before the page
+    bool answersDefaultValues = true;    // false: page control "default values" is refused
     std::vector<uint8_t> physicalFormat; // READ DISC STRUCTURE format 0 data (after the 4-byte header)
 
     bool trayOpen = false;
