@@ -43,7 +43,7 @@ void rebuild(LinuxContext& ctx, LinuxContext::LetterState& state) {
     state.table = assignLetters(std::move(candidates), substLetters, state.remembered);
     for (const auto& [letter, top] : substLetters)
         state.table[size_t(letter - 'A')] = substituteEntry(ctx, state.table, letter, substitutes[letter]);
-    if (state.remembered != before) saveRememberedLetters(ctx, state.remembered);
+    if (state.remembered != before) saveRememberedLetters(ctx, before, state.remembered);
     state.built = true;
 }
 
@@ -91,10 +91,12 @@ const std::vector<MountEntry>& currentMounts(LinuxContext& ctx) {
 void rememberLetter(LinuxContext& ctx, const std::string& key, char letter) {
     auto& state = ctx.letters();
     loadRememberedOnce(ctx, state);
+    std::map<char, std::string> before = state.remembered;
+    before.erase(letter);  // saved even when this process thinks the file holds it already
     for (auto it = state.remembered.begin(); it != state.remembered.end();)
         it = it->second == key ? state.remembered.erase(it) : std::next(it);
     state.remembered[letter] = key;
-    saveRememberedLetters(ctx, state.remembered);
+    saveRememberedLetters(ctx, before, state.remembered);
     state.built = false;
 }
 

@@ -5,6 +5,7 @@
 #include "platform/linux/linux_concerns.h"
 #include "platform/linux/linux_parts.h"
 #include "platform/linux/storage_property.h"
+#include "platform/linux/startup_file.h"
 #include "platform/linux/substitutes.h"
 #include "platform/linux/sysfs.h"
 
@@ -198,6 +199,12 @@ public:
     }
 
     BOOL AppendTextFile(const char* fileName, const std::string& text) override {
+        if (fileName && equalsNoCase(fileName, "c:\\autoexec.bat")) {
+            // Zorvane's own start-up file: locked, replaced whole, no line break inside a line.
+            if (int error = appendToStartupFile(m_ctx, text)) return failErrno(error);
+            m_ctx.setLastError(ERROR_SUCCESS);
+            return TRUE;
+        }
         std::optional<std::string> host = fileName ? hostFile(fileName) : std::nullopt;
         if (!host) {
             m_ctx.setLastError(ERROR_PATH_NOT_FOUND);
@@ -305,8 +312,9 @@ private:
     // own start-up file.
     std::optional<std::string> hostFile(const std::string& name) {
         if (equalsNoCase(name, "c:\\autoexec.bat")) {
-            makeFolders(m_ctx.options().configDir);
-            return startupFilePath(m_ctx);
+            std::string path = startupFilePath(m_ctx, true);
+            if (path.empty()) return std::nullopt;
+            return path;
         }
         return hostPathFor(m_ctx, name);
     }

@@ -1,43 +1,82 @@
 // The letters file.
 #include "platform/linux/letter_memory.h"
 
-#include "platform/linux/sysfs.h"
+#include "platform/linux/letter_lines.h"
+#include "platform/linux/own_file.h"
 
-#include <fcntl.h>
-#include <unistd.h>
+#include <cstring>
 
 namespace zv::lnx {
 
 namespace {
-std::string rememberedPath(LinuxContext& ctx) { return ctx.options().configDir + "/letters"; }
-}  // namespace
 
-std::map<char, std::string> loadRememberedLetters(LinuxContext& ctx) {
-    std::map<char, std::string> remembered;
-    auto data = readFileBytes(rememberedPath(ctx));
-    if (!data) return remembered;
-    size_t pos = 0;
-    while (pos < data->size()) {
-        size_t end = data->find('\n', pos);
-        if (end == std::string::npos) end = data->size();
-        std::string line = data->substr(pos, end - pos);
-        pos = end + 1;
-        if (line.size() > 2 && line[0] >= 'A' && line[0] <= 'Z' && line[1] == '\t') remembered[line[0]] = line.substr(2);
-    }
-    return remembered;
+const char* const kHeader = "Zorvane letters 2: drive letters last given to each volume";
+// Files of the first form, whose keys were written as they are.
+const char* const kUnescapedHeader = "# Drive letters last given to each volume (Zorvane)";
+
+std::string lettersPath(LinuxContext& ctx, bool create) {
+    std::string folder = ctx.configFolder(create);
+    return folder.empty() ? std::string() : folder + "/letters";
 }
 
-void saveRememberedLetters(LinuxContext& ctx, const std::map<char, std::string>& remembered) {
-    if (ctx.options().configDir.empty()) return;
-    makeFolders(ctx.options().configDir);
-    std::string text = "# Drive letters last given to each volume (Zorvane)\n";
-    for (const auto& [letter, key] : remembered) text += std::string(1, letter) + "\t" + key + "\n";
-    std::string path = rememberedPath(ctx), temp = path + ".tmp";
-    int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
-    if (fd < 0) return;
-    bool ok = ::write(fd, text.data(), text.size()) == ssize_t(text.size()) && ::fsync(fd) == 0;
-    ::close(fd);
-    if (!ok || ::rename(temp.c_str(), path.c_str()) != 0) ::unlink(temp.c_str());
+void giveLetter(std::map<char, std::string>& letters, char letter, const std::string& key) {
+    for (auto it = letters.begin(); it != letters.end();)
+        it = it->second == key ? letters.erase(it) : std::next(it);
+    letters[letter] = key;
+}
+
+ParsedLettersFile parseContents(const std::string& path, const OwnFileContents& contents) {
+    if (contents.state == OwnFileContents::State::Refused) {
+        reportOnce("the letters file " + path + " is not read (" + contents.problem + ").");
+        return {};
+    }
+    ParsedLettersFile parsed = parseLettersFile(contents.text);
+    reportBadLines(path, parsed.badLines);
+    return parsed;
+}
+
+}  // namespace
+
+ParsedLettersFile parseLettersFile(std::string_view text) {
+    ParsedLettersFile parsed;
+    ParsedLetterLines lines = parseLetterLines(text, kUnescapedHeader);
+    parsed.badLines = std::move(lines.badLines);
+    for (auto& line : lines.lines) parsed.letters[line.letter] = std::move(line.value);
+    return parsed;
+}
+
+std::string lettersFileText(const std::map<char, std::string>& letters) {
+    std::vector<LetterLine> lines;
+    for (const auto& [letter, key] : letters) lines.push_back({letter, key});
+    return letterLinesText(kHeader, lines);
+}
+
+std::map<char, std::string> loadRememberedLetters(LinuxContext& ctx) {
+    std::string path = lettersPath(ctx, false);
+    if (path.empty()) return {};
+    return parseContents(path, readOwnFile(path)).letters;
+}
+
+bool saveRememberedLetters(LinuxContext& ctx, const std::map<char, std::string>& before,
+                           std::map<char, std::string>& after) {
+    std::string path = lettersPath(ctx, true);
+    if (path.empty()) return false;
+    std::map<char, std::string> merged;
+    int error = rewriteOwnFile(path, [&](const OwnFileContents& current) {
+        ParsedLettersFile parsed = parseContents(path, current);
+        merged = std::move(parsed.letters);
+        for (const auto& [letter, key] : after) {
+            auto was = before.find(letter);
+            if (was == before.end() || was->second != key) giveLetter(merged, letter, key);
+        }
+        return OwnFileRewrite{lettersFileText(merged), !parsed.badLines.empty()};
+    });
+    if (error) {
+        reportOnce("the letters file " + path + " cannot be saved: " + std::strerror(error));
+        return false;
+    }
+    after = std::move(merged);
+    return true;
 }
 
 }  // namespace zv::lnx

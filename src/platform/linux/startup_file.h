@@ -1,0 +1,35 @@
+// The per-user start-up file that stands for "c:\autoexec.bat" (autoexec.bat in the user's
+// configuration folder). Its "subst X: path" lines bring substitute letters back at the first
+// use in a new login session; Zorvane appends such lines ("Add to startup") and never
+// rewrites what the user wrote.
+#pragma once
+
+#include "platform/linux/bad_line.h"
+#include "platform/linux/linux_context.h"
+
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+namespace zv::lnx {
+
+struct ParsedStartupFile {
+    std::vector<std::pair<char, std::string>> substLines;  // letter (upper case) and path
+    std::vector<BadLine> badLines;                          // "subst" lines that cannot be used
+};
+
+// Never throws. Other commands are no bad lines; "subst X: /d" (a removal) is skipped.
+ParsedStartupFile parseStartupFile(std::string_view text);
+
+// The file's path; "" when there is no configuration folder (or it does not exist yet and
+// `create` is false).
+std::string startupFilePath(LinuxContext& ctx, bool create);
+// The "subst" lines of the user's start-up file; its bad lines are reported once.
+std::vector<std::pair<char, std::string>> startupSubstitutes(LinuxContext& ctx);
+// Appends `text` (one or more lines) to the start-up file under its lock, creating it when
+// absent. Text with a control character other than the line ends is refused with EINVAL:
+// a line break inside a path would add a command the user never typed. 0 or errno.
+int appendToStartupFile(LinuxContext& ctx, const std::string& text);
+
+}  // namespace zv::lnx
