@@ -25,15 +25,11 @@ bool startsWithSubst(std::string_view line) {
     return lowerCase(std::string(line.substr(0, 5))) == "subst" && isBlank(line[5]);
 }
 
-// The lines of `text` without their line ends: a line may end with CR LF, LF or nothing.
-bool onlyLineEndControls(std::string_view text) {
-    for (size_t i = 0; i < text.size(); ++i) {
-        char c = text[i];
-        if (c == '\n') continue;
-        if (c == '\r' && i + 1 < text.size() && text[i + 1] == '\n') continue;
-        if (hasControlCharacter(std::string_view(&c, 1))) return false;
-    }
-    return true;
+// One line: no control character but its line end (CR LF or LF, or none).
+bool isOneLine(std::string_view text) {
+    if (text.size() >= 1 && text.back() == '\n') text.remove_suffix(1);
+    if (text.size() >= 1 && text.back() == '\r') text.remove_suffix(1);
+    return !hasControlCharacter(text);
 }
 
 }  // namespace
@@ -89,7 +85,7 @@ std::vector<std::pair<char, std::string>> startupSubstitutes(LinuxContext& ctx) 
 }
 
 int appendToStartupFile(LinuxContext& ctx, const std::string& text) {
-    if (!onlyLineEndControls(text)) return EINVAL;
+    if (!isOneLine(text)) return EINVAL;
     std::string path = startupFilePath(ctx, true);
     if (path.empty()) return EACCES;
     return rewriteOwnFile(path, [&text](const OwnFileContents& current) {

@@ -27,9 +27,10 @@ ParsedStartupFile parseStartupFile(std::string_view text);
 std::string startupFilePath(LinuxContext& ctx, bool create);
 // The "subst" lines of the user's start-up file; its bad lines are reported once.
 std::vector<std::pair<char, std::string>> startupSubstitutes(LinuxContext& ctx);
-// Appends `text` (one or more lines) to the start-up file under its lock, creating it when
-// absent. Text with a control character other than the line ends is refused with EINVAL:
-// a line break inside a path would add a command the user never typed. 0 or errno.
+// Appends one line (`text` with or without its line end) to the start-up file under its
+// lock, creating it when absent. Text with another control character, a second line break
+// among them, is refused with EINVAL: a line break inside a path would add a command the
+// user never typed. 0 or errno.
 int appendToStartupFile(LinuxContext& ctx, const std::string& text);
 
 }  // namespace zv::lnx
