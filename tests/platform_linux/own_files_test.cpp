@@ -173,6 +173,29 @@ TEST(OwnFiles, BadLinesOfTheLettersFileAreReportedOnceAndTheFileKeptBeforeItIsRe
     EXPECT_GT(now.letters.size(), 1u);
 }
 
+TEST(OwnFiles, BadLinesOfTheSubstituteTableAreSkippedAndTheGoodLettersKept) {
+    RecordedTree tree("server");
+    fs::create_directories(tree.root() + "/srv/a");
+    fs::create_directories(tree.root() + "/srv/b");
+    const std::string table = tree.runtimeDir() + "/substitutes";
+    const std::string original = "# Zorvane substitutes 2\nS\t\\\\??\\\\C:\\\\srv\\\\a\nT\t\\q\n1\tx\n";
+    put(table, original);
+    testing::internal::CaptureStderr();
+    auto p = makeLinuxPlatform(treeOptions(tree, nullptr));
+    EXPECT_EQ(p->drives().GetDriveTypeA("S:\\"), DRIVE_FIXED);
+    EXPECT_FALSE(p->drives().GetLogicalDrives() & (1u << ('T' - 'A')));
+    ASSERT_TRUE(p->drives().DefineDosDeviceA(0, "U:", "C:\\srv\\b"));
+    std::string reported = testing::internal::GetCapturedStderr();
+    EXPECT_EQ(occurrences(reported, table + ", line 3:"), 1u) << reported;
+    EXPECT_EQ(occurrences(reported, table + ", line 4:"), 1u) << reported;
+    auto aside = filesStartingWith(tree.runtimeDir(), "substitutes.bad-");
+    ASSERT_EQ(aside.size(), 1u);
+    EXPECT_EQ(slurp(aside[0]), original);
+    ParsedSubstituteTable now = parseSubstituteTable(slurp(table));
+    EXPECT_TRUE(now.badLines.empty());
+    EXPECT_EQ(now.definitions, (SubstDefinitions{{'S', {"\\??\\C:\\srv\\a"}}, {'U', {"\\??\\C:\\srv\\b"}}}));
+}
+
 // Two processes giving out letters at once: each save re-reads the file under its lock.
 TEST(OwnFiles, TwoProcessesSavingLettersKeepEachOthersLettersAndReadersNeverSeeAnEmptyFile) {
     TempFolder folder;

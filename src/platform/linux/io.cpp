@@ -384,6 +384,8 @@ private:
         default: return fail(ERROR_INVALID_PARAMETER);
         }
         if (flags & FILE_FLAG_NO_BUFFERING) mode |= O_DIRECT;
+        // Zorvane's own start-up file is never opened through a link (own_file.h).
+        if (equalsNoCase(given, "c:\\autoexec.bat")) mode |= O_NOFOLLOW;
         if (flags & FILE_FLAG_WRITE_THROUGH) mode |= O_DSYNC;
         struct stat before;
         bool existed = ::stat(host.c_str(), &before) == 0;
