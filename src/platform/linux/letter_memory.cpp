@@ -1,7 +1,6 @@
 // The letters file.
 #include "platform/linux/letter_memory.h"
 
-#include "platform/linux/letter_lines.h"
 #include "platform/linux/own_file.h"
 
 #include <cstring>
@@ -9,10 +8,6 @@
 namespace zv::lnx {
 
 namespace {
-
-const char* const kHeader = "Zorvane letters 2: drive letters last given to each volume";
-// Files of the first form, whose keys were written as they are.
-const char* const kUnescapedHeader = "# Drive letters last given to each volume (Zorvane)";
 
 std::string lettersPath(LinuxContext& ctx, bool create) {
     std::string folder = ctx.configFolder(create);
@@ -36,20 +31,6 @@ ParsedLettersFile parseContents(const std::string& path, const OwnFileContents& 
 }
 
 }  // namespace
-
-ParsedLettersFile parseLettersFile(std::string_view text) {
-    ParsedLettersFile parsed;
-    ParsedLetterLines lines = parseLetterLines(text, kUnescapedHeader);
-    parsed.badLines = std::move(lines.badLines);
-    for (auto& line : lines.lines) parsed.letters[line.letter] = std::move(line.value);
-    return parsed;
-}
-
-std::string lettersFileText(const std::map<char, std::string>& letters) {
-    std::vector<LetterLine> lines;
-    for (const auto& [letter, key] : letters) lines.push_back({letter, key});
-    return letterLinesText(kHeader, lines);
-}
 
 std::map<char, std::string> loadRememberedLetters(LinuxContext& ctx) {
     std::string path = lettersPath(ctx, false);

@@ -6,24 +6,13 @@
 // process are kept.
 #pragma once
 
-#include "platform/linux/bad_line.h"
+#include "platform/linux/letters_file.h"
 #include "platform/linux/linux_context.h"
 
 #include <map>
 #include <string>
-#include <string_view>
-#include <vector>
 
 namespace zv::lnx {
-
-struct ParsedLettersFile {
-    std::map<char, std::string> letters;  // letter -> key of the volume that last had it
-    std::vector<BadLine> badLines;
-};
-
-// Never throws.
-ParsedLettersFile parseLettersFile(std::string_view text);
-std::string lettersFileText(const std::map<char, std::string>& letters);
 
 // The remembered letters; empty when there is no file yet. Bad lines are reported once.
 std::map<char, std::string> loadRememberedLetters(LinuxContext& ctx);

@@ -11,45 +11,12 @@
 #pragma once
 
 #include "platform/linux/own_file.h"
+#include "platform/linux/registry_text.h"
 
-#include <cstdint>
 #include <functional>
-#include <map>
-#include <optional>
 #include <string>
-#include <string_view>
-#include <vector>
 
 namespace zv::lnx {
-
-struct RegistryValue {
-    uint32_t type = 0;
-    std::vector<uint8_t> data;
-};
-
-struct RegistryKeyData {
-    std::string name;  // full path as created ("Software\Microsoft")
-    std::map<std::string, std::pair<std::string, RegistryValue>> values;  // lower-case name -> (name, value)
-};
-
-using RegistryTree = std::map<std::string, RegistryKeyData>;  // lower-case path -> key
-
-// "\Software\\Microsoft\" -> "Software\Microsoft".
-std::string normalizedKeyPath(const std::string& path);
-
-// True for a key path that can be stored: no control character (a line break would end
-// the key's line).
-bool storableKeyPath(const std::string& path);
-
-struct ParsedRegistryStore {
-    RegistryTree tree;
-    std::vector<BadLine> badLines;
-};
-
-// The text form of a tree and back. parseRegistryStore never throws; text without the
-// header line is no store (one bad line, an empty tree).
-std::string registryText(const RegistryTree& tree);
-ParsedRegistryStore parseRegistryStore(std::string_view text);
 
 class RegistryStore {
 public:

@@ -4,23 +4,14 @@
 // rewrites what the user wrote.
 #pragma once
 
-#include "platform/linux/bad_line.h"
 #include "platform/linux/linux_context.h"
+#include "platform/linux/startup_text.h"
 
 #include <string>
-#include <string_view>
 #include <utility>
 #include <vector>
 
 namespace zv::lnx {
-
-struct ParsedStartupFile {
-    std::vector<std::pair<char, std::string>> substLines;  // letter (upper case) and path
-    std::vector<BadLine> badLines;                          // "subst" lines that cannot be used
-};
-
-// Never throws. Other commands are no bad lines; "subst X: /d" (a removal) is skipped.
-ParsedStartupFile parseStartupFile(std::string_view text);
 
 // The file's path; "" when there is no configuration folder (or it does not exist yet and
 // `create` is false).

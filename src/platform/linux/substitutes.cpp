@@ -2,7 +2,6 @@
 #include "platform/linux/substitutes.h"
 
 #include "platform/linux/drive_letters.h"
-#include "platform/linux/letter_lines.h"
 #include "platform/linux/mount_watch.h"
 #include "platform/linux/own_file.h"
 #include "platform/linux/startup_file.h"
@@ -17,9 +16,6 @@ namespace zv::lnx {
 namespace {
 
 const std::string kFolderPrefix = "\\??\\";
-const char* const kHeader = "Zorvane substitutes 2: substitute drive letters of this session, most recent first";
-// Tables of the first form, whose definitions were written as they are.
-const char* const kUnescapedHeader = "# Substitute drive letters of this session, most recent first (Zorvane)";
 
 std::string tablePath(LinuxContext& ctx, bool create) {
     std::string folder = ctx.runtimeFolder(create);
@@ -91,21 +87,6 @@ void applyDefinition(SubstDefinitions& table, DWORD flags, char letter, const st
 }
 
 }  // namespace
-
-ParsedSubstituteTable parseSubstituteTable(std::string_view text) {
-    ParsedSubstituteTable parsed;
-    ParsedLetterLines lines = parseLetterLines(text, kUnescapedHeader);
-    parsed.badLines = std::move(lines.badLines);
-    for (auto& line : lines.lines) parsed.definitions[line.letter].push_back(std::move(line.value));
-    return parsed;
-}
-
-std::string substituteTableText(const SubstDefinitions& table) {
-    std::vector<LetterLine> lines;
-    for (const auto& [letter, definitions] : table)
-        for (const auto& definition : definitions) lines.push_back({letter, definition});
-    return letterLinesText(kHeader, lines);
-}
 
 SubstDefinitions loadSubstitutes(LinuxContext& ctx) {
     std::string path = tablePath(ctx, true);

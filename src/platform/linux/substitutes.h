@@ -6,26 +6,13 @@
 // them ("\??\C:\Temp" for a folder; a raw target as given).
 #pragma once
 
-#include "platform/linux/bad_line.h"
 #include "platform/linux/linux_context.h"
+#include "platform/linux/substitute_table.h"
 
-#include <map>
 #include <string>
-#include <string_view>
 #include <vector>
 
 namespace zv::lnx {
-
-using SubstDefinitions = std::map<char, std::vector<std::string>>;
-
-struct ParsedSubstituteTable {
-    SubstDefinitions definitions;
-    std::vector<BadLine> badLines;
-};
-
-// Never throws.
-ParsedSubstituteTable parseSubstituteTable(std::string_view text);
-std::string substituteTableText(const SubstDefinitions& table);
 
 // The session's definitions. On the session's first use (no table yet), the "subst X: path"
 // lines of the user's start-up file are carried out first, so that a letter made permanent
