@@ -15,24 +15,20 @@ namespace {
 constexpr long kProcSuperMagic = 0x9fa0;
 }  // namespace
 
-MountWatch::~MountWatch() {
-    if (m_fd >= 0) ::close(m_fd);
-}
-
 bool MountWatch::changed(const std::string& mountinfoPath, bool built) {
-    if (m_fd < 0) {
-        m_fd = ::open(mountinfoPath.c_str(), O_RDONLY | O_CLOEXEC);
+    if (!m_fd.valid()) {
+        m_fd = UniqueFd(::open(mountinfoPath.c_str(), O_RDONLY | O_CLOEXEC));
         struct statfs fs;
-        m_pollable = m_fd >= 0 && ::fstatfs(m_fd, &fs) == 0 && fs.f_type == kProcSuperMagic;
+        m_pollable = m_fd.valid() && ::fstatfs(m_fd.get(), &fs) == 0 && fs.f_type == kProcSuperMagic;
         if (m_pollable) {
-            pollfd p{m_fd, POLLPRI, 0};
+            pollfd p{m_fd.get(), POLLPRI, 0};
             ::poll(&p, 1, 0);  // takes the pending event: the table is read by the caller anyway
             return true;
         }
     }
     if (m_pollable) {
         // The kernel flags every mount and unmount on an open mountinfo (proc(5)).
-        pollfd p{m_fd, POLLPRI, 0};
+        pollfd p{m_fd.get(), POLLPRI, 0};
         return ::poll(&p, 1, 0) > 0 && (p.revents & (POLLPRI | POLLERR));
     }
     auto bytes = readFileBytes(mountinfoPath);

@@ -2,6 +2,8 @@
 // open mountinfo, and cheap stamps of the other files the letter table is built from.
 #pragma once
 
+#include "platform/linux/unique_fd.h"
+
 #include <cstdint>
 #include <string>
 
@@ -9,18 +11,13 @@ namespace zv::lnx {
 
 class MountWatch {
 public:
-    MountWatch() = default;
-    ~MountWatch();
-    MountWatch(const MountWatch&) = delete;
-    MountWatch& operator=(const MountWatch&) = delete;
-
     // True when the mount table at `mountinfoPath` changed since the last call (always on
     // the first call). `built` false forces a fresh comparison for files that cannot be
     // polled.
     bool changed(const std::string& mountinfoPath, bool built);
 
 private:
-    int m_fd = -1;
+    UniqueFd m_fd;
     bool m_pollable = false;
     std::string m_bytes;  // last mount table read (for files that cannot be polled)
 };

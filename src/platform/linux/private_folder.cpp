@@ -59,7 +59,7 @@ std::string PrivateFolder::path(bool create) {
         if (errno != ENOENT) return fallback(std::string("it cannot be examined: ") + std::strerror(errno));
         if (!create) return {};
         const std::string parent = m_wanted.substr(0, m_wanted.find_last_of('/'));
-        if (!parent.empty()) makeFolders(parent);
+        if (!parent.empty() && !makeFolders(parent)) return fallback("its parent folder " + parent + " cannot be created");
         if (::mkdir(m_wanted.c_str(), 0700) != 0 && errno != EEXIST)
             return fallback(std::string("it cannot be created: ") + std::strerror(errno));
     }
