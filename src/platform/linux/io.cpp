@@ -7,6 +7,7 @@
 #include "platform/linux/linux_concerns.h"
 #include "platform/linux/linux_parts.h"
 #include "platform/linux/storage_property.h"
+#include "platform/linux/startup_file.h"
 #include "platform/linux/substitutes.h"
 #include "platform/linux/sysfs.h"
 
@@ -200,6 +201,12 @@ public:
     }
 
     BOOL AppendTextFile(const char* fileName, const std::string& text) override {
+        if (fileName && equalsNoCase(fileName, "c:\\autoexec.bat")) {
+            // Zorvane's own start-up file: locked, replaced whole, no line break inside a line.
+            if (int error = appendToStartupFile(m_ctx, text)) return failErrno(error);
+            m_ctx.setLastError(ERROR_SUCCESS);
+            return TRUE;
+        }
         std::optional<std::string> host = fileName ? hostFile(fileName) : std::nullopt;
         if (!host) {
             m_ctx.setLastError(ERROR_PATH_NOT_FOUND);
@@ -307,8 +314,9 @@ private:
     // own start-up file.
     std::optional<std::string> hostFile(const std::string& name) {
         if (equalsNoCase(name, "c:\\autoexec.bat")) {
-            makeFolders(m_ctx.options().configDir);
-            return startupFilePath(m_ctx);
+            std::string path = startupFilePath(m_ctx, true);
+            if (path.empty()) return std::nullopt;
+            return path;
         }
         return hostPathFor(m_ctx, name);
     }
@@ -388,6 +396,8 @@ private:
         default: return fail(ERROR_INVALID_PARAMETER);
         }
         if (flags & FILE_FLAG_NO_BUFFERING) mode |= O_DIRECT;
+        // Zorvane's own start-up file is never opened through a link (own_file.h).
+        if (equalsNoCase(given, "c:\\autoexec.bat")) mode |= O_NOFOLLOW;
         if (flags & FILE_FLAG_WRITE_THROUGH) mode |= O_DSYNC;
         struct stat before;
         bool existed = ::stat(host.c_str(), &before) == 0;

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "platform/api/platform.h"
+#include "platform/linux/private_folder.h"
 #include "platform/linux/sys_seam.h"
 
 #include <functional>
@@ -76,6 +77,12 @@ public:
     // An absolute system path ("/sys/block") under the system root.
     std::string sysPath(const std::string& absolute) const;
 
+    // The checked folders for Zorvane's own files (private_folder.h): runtimeDir and
+    // configDir when they are safe to use, else a private folder for this run. "" when the
+    // folder does not exist yet and `create` is false, or when there is none.
+    std::string runtimeFolder(bool create) { return m_runtimeFolder.path(create); }
+    std::string configFolder(bool create) { return m_configFolder.path(create); }
+
     // The letter table, rebuilt when the mount table changed.
     std::optional<DriveTarget> target(char letter);
     std::vector<DriveTarget> targets();
@@ -103,6 +110,8 @@ public:
 
 private:
     LinuxOptions m_options;
+    PrivateFolder m_runtimeFolder;
+    PrivateFolder m_configFolder;
     DWORD m_lastError = 0;
     std::map<HANDLE, HandleEntry> m_handles;
     HANDLE m_nextHandle = 1;

@@ -120,8 +120,12 @@ std::string userRuntimeFolder() {
 
 // The folder a new mount goes to, created when missing.
 std::string mountFolder(LinuxContext& ctx, char letter, std::string* message) {
-    std::string base = ctx.options().runtimeDir;
-    if (base.empty()) base = "/tmp/zorvane-" + std::to_string(::getuid());
+    // The checked runtime folder (private_folder.h): never a folder another user prepared.
+    std::string base = ctx.runtimeFolder(true);
+    if (base.empty()) {
+        if (message) *message = "Zorvane has no private folder for the mount point (see the message above).";
+        return {};
+    }
     const std::string folder = base + "/network/" + (letter ? std::string(1, letter) : std::string("share"));
     if (!makeFolders(folder)) {
         if (message) *message = "The folder " + folder + " cannot be created.";
