@@ -6,6 +6,7 @@
 #include "platform/linux/sysfs.h"
 #include "platform/linux/udev_db.h"
 #include "platform/linux/unc_names.h"
+#include "platform/linux/volume_facts.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -157,9 +158,11 @@ std::optional<VolumeCandidate> candidateForMount(const std::string& sysRoot, con
             under(mount.target, "/snap"))
             return std::nullopt;
         if (mount.root != "/" && !candidate.isRoot) {
-            // A file or folder of a volume bound elsewhere (containers bind /etc/hosts so).
+            // A file or folder of a volume bound elsewhere (containers bind /etc/hosts so). A
+            // FUSE volume (ntfs-3g) is not asked: its daemon may not answer.
             struct stat st;
-            if (::stat(entry.hostRoot.c_str(), &st) == 0 && !S_ISDIR(st.st_mode)) return std::nullopt;
+            if (!needsDeadline(mount.fsType, false) && ::stat(entry.hostRoot.c_str(), &st) == 0 && !S_ISDIR(st.st_mode))
+                return std::nullopt;
         }
         fillFromDevice(entry, *device);
         entry.target.driveType = driveTypeOfDevice(*device);
@@ -444,8 +447,10 @@ void rebuild(LinuxContext& ctx, LinuxContext::LetterState& state) {
         entry.target.substitute = true;
         entry.target.substPath = substituteFolder(substitutes[letter]);
         entry.hostRoot = resolveSubstituteRoot(ctx, state.table, entry.target.substPath);
-        struct stat st;
-        bool present = !entry.hostRoot.empty() && ::stat(entry.hostRoot.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+        // The folder may lie on a network or FUSE mount that does not answer.
+        const PathStat st = entry.hostRoot.empty() ? PathStat{}
+                                                   : statPath(ctx, entry.hostRoot, guardOf(ctx, state.mounts, entry.hostRoot));
+        bool present = st.ok && S_ISDIR(st.st.st_mode);
         if (!present) entry.hostRoot.clear();
         entry.target.driveType = present ? DRIVE_FIXED : DRIVE_NO_ROOT_DIR;
         state.table[size_t(letter - 'A')] = entry;

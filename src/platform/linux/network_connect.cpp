@@ -7,6 +7,7 @@
 #include "platform/linux/linux_parts.h"
 #include "platform/linux/substitutes.h"
 #include "platform/linux/sysfs.h"
+#include "platform/linux/volume_facts.h"
 
 #include <algorithm>
 #include <cctype>
@@ -152,9 +153,11 @@ DWORD runMountTool(const std::vector<std::string>& argv, const std::string& pack
     return ERROR_BAD_NET_NAME;
 }
 
-std::set<std::string> gvfsFolders() {
+std::set<std::string> gvfsFolders(LinuxContext& ctx) {
     std::set<std::string> names;
     const std::string root = userRuntimeFolder() + "/gvfs";
+    // The folder is the GIO daemon's FUSE mount: it is listed only when the daemon answers.
+    if (accessPath(ctx, root, R_OK | X_OK, guardOf(ctx, root)) != 0) return names;
     if (DIR* dir = ::opendir(root.c_str())) {
         while (const dirent* item = ::readdir(dir))
             if (item->d_name[0] != '.') names.insert(root + "/" + item->d_name);
@@ -173,12 +176,12 @@ DWORD mountAsUser(LinuxContext& ctx, const Remote& remote, char letter, std::str
     }
     // SMB and NFS shares through the desktop's GIO mounts; their folder appears under the
     // session's gvfs folder and takes the letter as a substitute.
-    const std::set<std::string> before = gvfsFolders();
+    const std::set<std::string> before = gvfsFolders(ctx);
     const DWORD status = runMountTool({"gio", "mount", remote.uri}, "gvfs-backends", message);
     if (status != NO_ERROR) return status;
     if (!letter) return NO_ERROR;
     std::string folder;
-    for (const std::string& now : gvfsFolders())
+    for (const std::string& now : gvfsFolders(ctx))
         if (!before.count(now)) folder = now;
     if (folder.empty()) {
         if (message)
