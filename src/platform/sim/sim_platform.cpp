@@ -13,10 +13,6 @@
 #include "platform/sim/sim_system.h"
 #include "platform/sim/sim_text.h"
 
-#include <cerrno>
-#include <cstring>
-#include <fstream>
-#include <sstream>
 
 namespace zv::sim {
 
