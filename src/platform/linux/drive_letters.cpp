@@ -42,7 +42,7 @@ void rebuild(LinuxContext& ctx, LinuxContext::LetterState& state) {
     std::map<char, std::string> before = state.remembered;
     state.table = assignLetters(std::move(candidates), substLetters, state.remembered);
     for (const auto& [letter, top] : substLetters)
-        state.table[size_t(letter - 'A')] = substituteEntry(ctx, state.table, letter, substitutes[letter]);
+        state.table[size_t(letter - 'A')] = substituteEntry(ctx, state.table, state.mounts, letter, substitutes[letter]);
     if (state.remembered != before) saveRememberedLetters(ctx, before, state.remembered);
     state.built = true;
 }

@@ -62,7 +62,6 @@ struct HandleEntry {
     DWORD flags = 0;
     std::optional<DriveTarget> target; // letter devices
     int physicalDrive = -1;
-    bool deleteOnClose = false;
     std::vector<std::string> searchItems;  // volume search
     size_t searchIndex = 0;
 };

@@ -2,6 +2,8 @@
 #include "platform/linux/substitute_roots.h"
 
 #include "platform/linux/substitutes.h"
+#include "platform/linux/remote_probe.h"
+#include "platform/linux/volume_facts.h"
 
 #include <cctype>
 #include <sys/stat.h>
@@ -43,15 +45,17 @@ std::string pathBelowRoot(const std::string& root, const std::string& rest) {
     return path;
 }
 
-LetterEntry substituteEntry(LinuxContext& ctx, const LetterTable& table, char letter,
-                            const std::vector<std::string>& definitions) {
+LetterEntry substituteEntry(LinuxContext& ctx, const LetterTable& table, const std::vector<MountEntry>& mounts,
+                            char letter, const std::vector<std::string>& definitions) {
     LetterEntry entry;
     entry.target.letter = letter;
     entry.target.substitute = true;
     entry.target.substPath = substituteFolder(definitions);
     entry.hostRoot = resolveSubstituteRoot(ctx, table, entry.target.substPath);
-    struct stat st;
-    bool present = !entry.hostRoot.empty() && ::stat(entry.hostRoot.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+    // The folder may lie on a network or FUSE mount that does not answer.
+    const PathStat st = entry.hostRoot.empty() ? PathStat{}
+                                               : statPath(ctx, entry.hostRoot, guardOf(ctx, mounts, entry.hostRoot));
+    bool present = st.ok && S_ISDIR(st.st.st_mode);
     if (!present) entry.hostRoot.clear();
     entry.target.driveType = present ? DRIVE_FIXED : DRIVE_NO_ROOT_DIR;
     return entry;

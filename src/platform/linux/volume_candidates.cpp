@@ -1,6 +1,7 @@
 // Candidates for a letter from the mount table, sysfs and fstab.
 #include "platform/linux/volume_candidates.h"
 
+#include "platform/linux/remote_probe.h"
 #include "platform/linux/sysfs.h"
 #include "platform/linux/udev_db.h"
 #include "platform/linux/unc_names.h"
@@ -131,9 +132,11 @@ std::optional<VolumeCandidate> candidateForMount(const std::string& sysRoot, con
             under(mount.target, "/snap"))
             return std::nullopt;
         if (mount.root != "/" && !candidate.isRoot) {
-            // A file or folder of a volume bound elsewhere (containers bind /etc/hosts so).
+            // A file or folder of a volume bound elsewhere (containers bind /etc/hosts so). A
+            // FUSE volume (ntfs-3g) is not asked: its daemon may not answer.
             struct stat st;
-            if (::stat(entry.hostRoot.c_str(), &st) == 0 && !S_ISDIR(st.st_mode)) return std::nullopt;
+            if (!needsDeadline(mount.fsType, false) && ::stat(entry.hostRoot.c_str(), &st) == 0 && !S_ISDIR(st.st_mode))
+                return std::nullopt;
         }
         fillFromDevice(entry, *device);
         entry.target.driveType = driveTypeOfDevice(*device);
