@@ -100,8 +100,12 @@ int runDiskInfo(CliContext& context, const ParsedArguments& args) {
     CollectedMessages messages;
     diskinfo::DiskInfoView view(context.platform, messages);
     view.chooseLetter(letter);
-    if (context.json) writeJson(context.out, diskInfoJson(view, messages.texts));
-    else printDiskInfo(context.out, view);
+    if (context.json) {
+        // The answer holds the window's messages; the error stream stays empty.
+        writeJson(context.out, diskInfoJson(view, messages.texts));
+        return 0;
+    }
+    printDiskInfo(context.out, view);
     for (const std::string& text : messages.texts) context.err << "zorvane-cli diskinfo: " << visibleText(text) << "\n";
     return 0;
 }

@@ -72,6 +72,7 @@ TEST(CliJsonAnswers, EverySubcommandAnswersOneVersionedObjectWithSnakeCaseKeys) 
             ASSERT_TRUE(json::accept(answer.out)) << where << "\n" << answer.out;
             const json parsed = json::parse(answer.out);
             ASSERT_TRUE(parsed.is_object()) << where;
+            EXPECT_TRUE(answer.err.empty()) << where << ": with --json everything is in the answer\n" << answer.err;
             EXPECT_EQ(nlohmann::ordered_json::parse(answer.out).begin().key(), "json_format_version") << where;
             EXPECT_EQ(parsed["json_format_version"], json::array({1, 0})) << where;
             std::vector<std::string> keys;
