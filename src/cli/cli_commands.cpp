@@ -48,7 +48,9 @@ std::string commandSynopsis(const CliCommand& command) {
 std::string commandHelp(const CliCommand& command) {
     std::string help = "Usage: zorvane-cli " + commandSynopsis(command) + " [--json] [--machine FILE]\n\n";
     help += command.description;
-    help += "\nOptions:\n" + optionHelpLines(command.options) + optionHelpLines(globalOptions());
+    std::vector<OptionSpec> options = command.options;
+    options.insert(options.end(), globalOptions().begin(), globalOptions().end());
+    help += "\nOptions:\n" + optionHelpLines(options);
     return help + "\n" + kExitStatusHelp;
 }
 
