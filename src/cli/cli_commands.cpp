@@ -1,5 +1,7 @@
-// The subcommand table and the global options of zorvane-cli.
+// The subcommand table, the global options, the help texts and the error reports of
+// zorvane-cli.
 #include "cli/cli_context.h"
+#include "cli/json_output.h"
 
 #include "common/version.h"
 #include "common/visible_text.h"
@@ -10,6 +12,13 @@
 
 namespace zv::cli {
 
+const char* const kExitStatusHelp =
+    "Exit status:\n"
+    "  0  success\n"
+    "  1  the request failed (no such drive, the device refused, a check could not run)\n"
+    "  2  wrong use (unknown option, missing or bad value) or a bad machine file\n"
+    "  3  chkdsk only: the check ran and found problems\n";
+
 const std::vector<CliCommand>& cliCommands() {
     static const std::vector<CliCommand> commands = {
         kListCommand,   kOpticalCommand, kMediaCommand,  kEjectCommand,   kLoadCommand,
@@ -19,9 +28,44 @@ const std::vector<CliCommand>& cliCommands() {
     return commands;
 }
 
+const std::vector<OptionSpec>& globalOptions() {
+    static const std::vector<OptionSpec> options = {
+        {"json", 0, nullptr, "print the answer as one JSON object (see the guide for its keys)"},
+        {"machine", 0, "FILE",
+         "use the simulated machine described by FILE; without it the file\n"
+         "named by the environment variable ZORVANE_MACHINE, else this machine"},
+        {"help", 'h', nullptr, "print this help"},
+    };
+    return options;
+}
+
+std::string commandSynopsis(const CliCommand& command) {
+    std::string synopsis = command.name;
+    if (*command.operands) synopsis += std::string(" ") + command.operands;
+    if (!command.options.empty()) synopsis += " " + optionSynopsis(command.options);
+    return synopsis;
+}
+
+std::string commandHelp(const CliCommand& command) {
+    std::string help = "Usage: zorvane-cli " + commandSynopsis(command) + " [--json] [--machine FILE]\n\n";
+    help += command.description;
+    std::vector<OptionSpec> options = command.options;
+    options.insert(options.end(), globalOptions().begin(), globalOptions().end());
+    help += "\nOptions:\n" + optionHelpLines(options);
+    return help + "\n" + kExitStatusHelp;
+}
+
 namespace {
 
-bool isHelpOption(const std::string& argument) { return argument == "--help" || argument == "-h"; }
+// The options of the program before the subcommand: the global ones and --version.
+const std::vector<OptionSpec>& programOptions() {
+    static const std::vector<OptionSpec> options = [] {
+        std::vector<OptionSpec> all = globalOptions();
+        all.push_back({"version", 0, nullptr, "print the program's version"});
+        return all;
+    }();
+    return options;
+}
 
 void printOverview(std::ostream& out) {
     out << "Usage: zorvane-cli [--machine FILE] [--json] SUBCOMMAND [ARGUMENTS]\n"
@@ -31,16 +75,9 @@ void printOverview(std::ostream& out) {
            "Reads the drives of this machine, or of a simulated one, without a display.\n"
            "\n"
            "Global options (also accepted after the subcommand):\n"
-           "  --machine FILE  use the simulated machine described by FILE; without it the file\n"
-           "                  named by the environment variable ZORVANE_MACHINE, else this machine\n"
-           "  --json          print the answer as JSON instead of text\n"
-           "  -h, --help      print this help, or a subcommand's help after its name\n"
-           "  --version       print the program's version\n"
-           "\n"
-           "Subcommands:\n";
-    for (const CliCommand& command : cliCommands()) out << "  " << command.synopsis << "\n";
-    out << "\n"
-           "Exit status: 0 success, 1 the request failed, 2 wrong use or a bad machine file.\n";
+        << optionHelpLines(programOptions()) << "\nSubcommands:\n";
+    for (const CliCommand& command : cliCommands()) out << "  " << commandSynopsis(command) << "\n";
+    out << "\n" << kExitStatusHelp;
 }
 
 const CliCommand* findCommand(const std::string& name) {
@@ -49,90 +86,95 @@ const CliCommand* findCommand(const std::string& name) {
     return nullptr;
 }
 
-struct GlobalOptions {
-    std::string machineFile;
-    bool json = false;
-};
-
-// Takes a global option at args[*index]; false when the argument is none.
-bool takeGlobalOption(const std::vector<std::string>& args, size_t* index, GlobalOptions* options) {
-    if (args[*index] == "--json") {
-        options->json = true;
-        return true;
+// --json anywhere before "--": errors are then reported as JSON, also those found before
+// the arguments could be parsed.
+bool asksForJson(const std::vector<std::string>& args) {
+    for (const std::string& argument : args) {
+        if (argument == "--") return false;
+        if (argument == "--json") return true;
     }
-    return takeOptionValue(args, index, "--machine", &options->machineFile);
+    return false;
 }
 
-int runCommand(const CliCommand& command, const GlobalOptions& options, const std::vector<std::string>& args,
-               std::ostream& out, std::ostream& err) {
+bool asksForHelp(const std::vector<std::string>& args) {
+    for (const std::string& argument : args) {
+        if (argument == "--") return false;
+        if (argument == "--help" || argument == "-h") return true;
+    }
+    return false;
+}
+
+// Reports a failure: with --json as the error object on standard output, else as
+// "zorvane-cli[ NAME]: message" on the error stream (and a hint for wrong use).
+int report(std::ostream& out, std::ostream& err, bool json, const std::string& command, const std::string& code,
+           const std::string& message, int status) {
+    if (json) {
+        nlohmann::ordered_json answer = jsonAnswer();
+        answer["error"] = jsonError(code, message);
+        writeJson(out, answer);
+        return status;
+    }
+    const std::string prefix = command.empty() ? "zorvane-cli" : "zorvane-cli " + command;
+    err << prefix << ": " << visibleText(message) << "\n";
+    if (status == 2 && code == "usage") err << "Try '" << prefix << " --help'.\n";
+    return status;
+}
+
+int runCommand(const CliCommand& command, const ParsedArguments& args, std::ostream& out, std::ostream& err) {
+    const bool json = args.has("json");
     std::unique_ptr<platform::Platform> machine;
     try {
-        machine = platform::createPlatform(options.machineFile);
+        machine = platform::createPlatform(args.value("machine"));
     } catch (const sim::MachineFileError& error) {
-        err << "zorvane-cli: " << visibleText(error.what()) << "\n";
-        return 2;
+        return report(out, err, json, "", "machine_file", error.what(), 2);
     } catch (const std::exception& error) {
-        err << "zorvane-cli: " << visibleText(error.what()) << "\n";
-        return 1;
+        return report(out, err, json, "", "platform", error.what(), 1);
     }
-    CliContext context{*machine, options.json, out, err};
+    CliContext context{*machine, json, out, err};
     try {
         return command.run(context, args);
     } catch (const UsageError& error) {
-        err << "zorvane-cli " << command.name << ": " << visibleText(error.what()) << "\n"
-            << "Try 'zorvane-cli " << command.name << " --help'.\n";
-        return 2;
+        return report(out, err, json, command.name, "usage", error.what(), 2);
+    } catch (const CommandFailure& failure) {
+        return report(out, err, json, command.name, failure.code(), failure.what(), 1);
     } catch (const std::exception& error) {
-        err << "zorvane-cli " << command.name << ": " << visibleText(error.what()) << "\n";
-        return 1;
+        return report(out, err, json, command.name, "failed", error.what(), 1);
     }
 }
 
 }  // namespace
 
 int runCli(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
-    GlobalOptions options;
+    const bool json = asksForJson(args);
+    std::string commandName;
     try {
-        size_t index = 0;
-        for (; index < args.size(); ++index) {
-            const std::string& argument = args[index];
-            if (isHelpOption(argument)) {
-                printOverview(out);
-                return 0;
-            }
-            if (argument == "--version") {
-                out << "zorvane-cli " << zorvaneVersion() << "\n";
-                return 0;
-            }
-            if (takeGlobalOption(args, &index, &options)) continue;
-            if (!argument.empty() && argument[0] == '-') throw UsageError("unknown option '" + argument + "'");
-            break;
+        size_t next = 0;
+        const ParsedArguments global = parseArguments(args, programOptions(), true, &next);
+        if (global.has("help")) {
+            printOverview(out);
+            return 0;
         }
-        if (index == args.size()) throw UsageError("no subcommand given");
-
-        const CliCommand* command = findCommand(args[index]);
-        if (!command) throw UsageError("unknown subcommand '" + args[index] + "'");
-
-        std::vector<std::string> rest;
-        bool optionsEnded = false;
-        for (++index; index < args.size(); ++index) {
-            const std::string& argument = args[index];
-            if (optionsEnded) {
-                rest.push_back(argument);
-            } else if (argument == "--") {
-                optionsEnded = true;
-            } else if (isHelpOption(argument)) {
-                out << command->help;
-                return 0;
-            } else if (!takeGlobalOption(args, &index, &options)) {
-                rest.push_back(argument);
-            }
+        if (global.has("version")) {
+            out << "zorvane-cli " << zorvaneVersion() << "\n";
+            return 0;
         }
-        return runCommand(*command, options, rest, out, err);
+        if (next == args.size()) throw UsageError("no subcommand given");
+        const CliCommand* command = findCommand(args[next]);
+        if (!command) throw UsageError("unknown subcommand '" + args[next] + "'");
+        commandName = command->name;
+
+        const std::vector<std::string> rest(args.begin() + std::ptrdiff_t(next) + 1, args.end());
+        if (asksForHelp(rest)) {
+            out << commandHelp(*command);
+            return 0;
+        }
+        std::vector<OptionSpec> specs = command->options;
+        specs.insert(specs.end(), globalOptions().begin(), globalOptions().end());
+        ParsedArguments parsed = parseArguments(rest, specs);
+        parsed.merge(global);
+        return runCommand(*command, parsed, out, err);
     } catch (const UsageError& error) {
-        err << "zorvane-cli: " << visibleText(error.what()) << "\n"
-            << "Try 'zorvane-cli --help'.\n";
-        return 2;
+        return report(out, err, json, commandName, "usage", error.what(), 2);
     }
 }
 

@@ -1,6 +1,7 @@
-// What a subcommand of zorvane-cli receives.
+// What a subcommand of zorvane-cli receives, and the table of subcommands.
 #pragma once
 
+#include "cli/cli_options.h"
 #include "platform/api/platform.h"
 
 #include <ostream>
@@ -12,24 +13,34 @@ namespace zv::cli {
 
 struct CliContext {
     platform::Platform& platform;
-    bool json = false;       // --json was given
+    bool json = false;       // --json was given (before or after the subcommand)
     std::ostream& out;
     std::ostream& err;
 };
 
-// A subcommand: `args` are its arguments after the global options (--machine FILE, --json)
-// were taken out. Returns the exit status: 0 success, 1 the request failed, 2 usage error.
-using CliRun = int (*)(CliContext& context, const std::vector<std::string>& args);
+// A subcommand: `args` are its options and operands, parsed against its own options and the
+// global ones. Returns the exit status (see kExitStatusHelp).
+using CliRun = int (*)(CliContext& context, const ParsedArguments& args);
 
 struct CliCommand {
     const char* name;
-    const char* synopsis;  // one line for the overview, e.g. "list [--include-ab] [--exclude KINDS]"
-    const char* help;      // the full --help text of the subcommand
+    const char* operands;             // "X:" for a subcommand that takes a drive, else ""
+    const char* description;          // the paragraphs of its --help, lines ended by '\n'
+    std::vector<OptionSpec> options;  // its own options; the global ones are added by the parser
     CliRun run;
 };
 
+// The exit statuses of every subcommand, as --help and the guide list them.
+extern const char* const kExitStatusHelp;
+
 // Every subcommand, in the order of `zorvane-cli --help` (cli_commands.cpp).
 const std::vector<CliCommand>& cliCommands();
+// The options every subcommand accepts: --json, --machine FILE, --help.
+const std::vector<OptionSpec>& globalOptions();
+// "list [-o COLUMNS] [-n] ..." (without the global options).
+std::string commandSynopsis(const CliCommand& command);
+// The whole --help text of a subcommand.
+std::string commandHelp(const CliCommand& command);
 
 // The subcommands of each subsystem, each defined in its own file.
 extern const CliCommand kListCommand;        // list_command.cpp
@@ -48,35 +59,37 @@ extern const CliCommand kUsbCommand;
 extern const CliCommand kClustersCommand;
 
 // Shared helpers for subcommands (cli_support.cpp).
-// Writes `text` as a JSON string literal (quotes and escapes included); bytes that are no
-// UTF-8 become U+FFFD, so the literal is always valid UTF-8.
-std::string jsonQuote(const std::string& text);
 // "X:" or "x:" (or "X") -> 'X'; 0 when the argument is no drive letter.
 char parseDriveArgument(const std::string& argument);
 
-// A subcommand used wrongly (unknown option, missing or bad value): runCli prints
-// "zorvane-cli: <message>" on the error stream and exits with status 2.
+// A subcommand used wrongly (unknown option, missing or bad value): status 2; the message
+// goes to the error stream ("zorvane-cli NAME: <message>"), with --json into the error object.
 class UsageError : public std::runtime_error {
 public:
     using std::runtime_error::runtime_error;
 };
 
-// The arguments of a subcommand that takes one drive and --json. Throws UsageError for an
-// unknown option, a second argument or no drive (with `whenMissing` as its message).
-struct DriveRequest {
-    char letter = 0;
-    bool json = false;
+// A request that could not be carried out: status 1; `code` names the kind of failure in
+// the JSON error object ("no_such_drive", "not_optical", ...).
+class CommandFailure : public std::runtime_error {
+public:
+    CommandFailure(std::string code, const std::string& message) : std::runtime_error(message), m_code(std::move(code)) {}
+    const std::string& code() const { return m_code; }
+
+private:
+    std::string m_code;
 };
-DriveRequest parseDriveRequest(const std::vector<std::string>& args, bool json, const std::string& whenMissing);
+
+// The one drive operand of a subcommand. Throws UsageError for a second operand, an operand
+// that is no drive letter, or none (with `whenMissing` as the message).
+char requireDrive(const ParsedArguments& args, const std::string& whenMissing);
+// Throws UsageError when the subcommand was given an operand.
+void requireNoOperands(const ParsedArguments& args, const std::string& command);
+// Throws CommandFailure("no_such_drive") when the letter is no drive of the machine.
+void requireExistingDrive(CliContext& context, char letter);
 
 // "a,b,,c" -> {"a", "b", "", "c"}; "" -> {}.
 std::vector<std::string> splitCommaList(const std::string& text);
-
-// Takes the value of option `name` at args[*index]: "--name VALUE" (advancing *index) or
-// "--name=VALUE". Returns false when args[*index] is not that option; throws UsageError
-// when the value is missing.
-bool takeOptionValue(const std::vector<std::string>& args, size_t* index, const std::string& name,
-                     std::string* value);
 
 // The whole program: global options, then the subcommand and its arguments (argv without
 // the program name). Returns the exit status.

@@ -1,33 +1,8 @@
 #include "cli/cli_context.h"
 
-#include "common/utf.h"
-
 #include <cctype>
-#include <cstdio>
 
 namespace zv::cli {
-
-std::string jsonQuote(const std::string& text) {
-    std::string out = "\"";
-    for (unsigned char c : validUtf8(text)) {
-        switch (c) {
-        case '"': out += "\\\""; break;
-        case '\\': out += "\\\\"; break;
-        case '\n': out += "\\n"; break;
-        case '\r': out += "\\r"; break;
-        case '\t': out += "\\t"; break;
-        default:
-            if (c < 0x20) {
-                char buffer[8];
-                std::snprintf(buffer, sizeof buffer, "\\u%04x", c);
-                out += buffer;
-            } else {
-                out += static_cast<char>(c);
-            }
-        }
-    }
-    return out + "\"";
-}
 
 char parseDriveArgument(const std::string& argument) {
     if (argument.empty() || argument.size() > 3) return 0;
@@ -38,27 +13,25 @@ char parseDriveArgument(const std::string& argument) {
     return static_cast<char>(std::toupper(c));
 }
 
-DriveRequest parseDriveRequest(const std::vector<std::string>& args, bool json, const std::string& whenMissing) {
-    DriveRequest request;
-    request.json = json;
-    for (const std::string& argument : args) {
-        if (argument == "--json") {
-            request.json = true;
-        } else if (!argument.empty() && argument[0] == '-') {
-            throw UsageError("unknown option '" + argument + "'");
-        } else if (request.letter) {
-            throw UsageError("unexpected argument '" + argument + "'");
-        } else if (!(request.letter = parseDriveArgument(argument))) {
-            throw UsageError("'" + argument + "' is no drive letter (write it as X:)");
-        }
-    }
-    if (!request.letter) throw UsageError(whenMissing);
-    return request;
+char requireDrive(const ParsedArguments& args, const std::string& whenMissing) {
+    const std::vector<std::string>& operands = args.operands();
+    if (operands.empty()) throw UsageError(whenMissing);
+    if (operands.size() > 1) throw UsageError("unexpected argument '" + operands[1] + "'");
+    const char letter = parseDriveArgument(operands[0]);
+    if (!letter) throw UsageError("'" + operands[0] + "' is no drive letter (write it as X:)");
+    return letter;
 }
 
-}  // namespace zv::cli
+void requireNoOperands(const ParsedArguments& args, const std::string& command) {
+    if (!args.operands().empty())
+        throw UsageError(command + " takes no arguments (unexpected '" + args.operands()[0] + "')");
+}
 
-namespace zv::cli {
+void requireExistingDrive(CliContext& context, char letter) {
+    const std::string root = std::string(1, letter) + ":\\";
+    if (context.platform.drives().GetDriveTypeA(root.c_str()) == win::DRIVE_NO_ROOT_DIR)
+        throw CommandFailure("no_such_drive", "there is no drive " + std::string(1, letter) + ":");
+}
 
 std::vector<std::string> splitCommaList(const std::string& text) {
     std::vector<std::string> items;
@@ -71,21 +44,6 @@ std::vector<std::string> splitCommaList(const std::string& text) {
         start = comma + 1;
     }
     return items;
-}
-
-bool takeOptionValue(const std::vector<std::string>& args, size_t* index, const std::string& name,
-                     std::string* value) {
-    const std::string& argument = args[*index];
-    if (argument == name) {
-        if (*index + 1 >= args.size()) throw UsageError("option " + name + " needs a value");
-        *value = args[++*index];
-        return true;
-    }
-    if (argument.rfind(name + "=", 0) == 0) {
-        *value = argument.substr(name.size() + 1);
-        return true;
-    }
-    return false;
 }
 
 }  // namespace zv::cli

@@ -1,6 +1,7 @@
 // zorvane-cli list: the rows that the main window's drive list shows.
 #include "cli/cli_context.h"
 #include "cli/json_output.h"
+#include "cli/list_columns.h"
 
 #include "common/ui_services.h"
 #include "common/visible_text.h"
@@ -47,36 +48,32 @@ void applyExclusions(const std::string& list, SurveyOptions* options) {
 
 struct ListRequest {
     SurveyOptions options;
-    bool json = false;
+    std::vector<const ListColumn*> columns;  // in output order
+    bool headings = true;
+    bool bytes = false;
 };
 
-ListRequest parseArguments(const std::vector<std::string>& args, bool json) {
+ListRequest parseRequest(const ParsedArguments& args, bool json) {
+    requireNoOperands(args, "list");
     ListRequest request;
-    request.json = json;
-    for (size_t index = 0; index < args.size(); ++index) {
-        const std::string& argument = args[index];
-        std::string kinds;
-        if (argument == "--json") {
-            request.json = true;
-        } else if (argument == "--include-ab") {
-            request.options.skipAB = false;
-        } else if (takeOptionValue(args, &index, "--exclude", &kinds)) {
-            applyExclusions(kinds, &request.options);
-        } else if (!argument.empty() && argument[0] == '-') {
-            throw UsageError("unknown option '" + argument + "'");
-        } else {
-            throw UsageError("unexpected argument '" + argument + "'");
+    request.options.skipAB = !args.has("include-ab");
+    for (const std::string& kinds : args.values("exclude")) applyExclusions(kinds, &request.options);
+    request.headings = !args.has("noheadings");
+    request.bytes = args.has("bytes");
+    if (args.has("output")) {
+        for (const std::string& list : args.values("output")) {
+            const std::vector<std::string> keys = splitCommaList(list);
+            if (keys.empty()) throw UsageError("--output needs one or more column names");
+            for (const std::string& key : keys) {
+                const ListColumn* column = findListColumn(key);
+                if (!column) throw UsageError("unknown column '" + key + "' (columns: " + listColumnNames() + ")");
+                request.columns.push_back(column);
+            }
         }
+    } else {
+        request.columns = defaultListColumns(json);
     }
     return request;
-}
-
-std::array<std::string, 14> rowTexts(const DriveRecord& record) {
-    std::array<std::string, 14> texts;
-    texts[0] = record.caption;
-    const auto columns = record.columns();
-    std::copy(columns.begin(), columns.end(), texts.begin() + 1);
-    return texts;
 }
 
 // A tab or line break inside a field (a label may hold one) would split the row: it is
@@ -88,58 +85,65 @@ std::string tabField(std::string text) {
     return visibleText(text);
 }
 
-void printTable(std::ostream& out, const std::vector<DriveRecord>& rows) {
-    for (size_t i = 0; i < survey::kDriveListCaptions.size(); ++i)
-        out << (i ? "\t" : "") << survey::kDriveListCaptions[i];
-    out << "\n";
+void printTable(std::ostream& out, const ListRequest& request, const std::vector<DriveRecord>& rows) {
+    if (request.headings) {
+        for (size_t i = 0; i < request.columns.size(); ++i) out << (i ? "\t" : "") << request.columns[i]->heading;
+        out << "\n";
+    }
     for (const DriveRecord& record : rows) {
-        const auto texts = rowTexts(record);
-        for (size_t i = 0; i < texts.size(); ++i) out << (i ? "\t" : "") << tabField(texts[i]);
+        for (size_t i = 0; i < request.columns.size(); ++i)
+            out << (i ? "\t" : "") << tabField(listCellText(*request.columns[i], record, request.bytes));
         out << "\n";
     }
 }
 
-void printJson(std::ostream& out, const std::vector<DriveRecord>& rows) {
-    nlohmann::ordered_json array = nlohmann::ordered_json::array();
+nlohmann::ordered_json listJson(const ListRequest& request, const std::vector<DriveRecord>& rows) {
+    nlohmann::ordered_json drives = nlohmann::ordered_json::array();
     for (const DriveRecord& record : rows) {
-        const auto texts = rowTexts(record);
-        nlohmann::ordered_json object = nlohmann::ordered_json::object();
-        for (size_t i = 0; i < texts.size(); ++i) object[survey::kDriveListCaptions[i]] = texts[i];
-        array.push_back(std::move(object));
+        nlohmann::ordered_json row = nlohmann::ordered_json::object();
+        for (const ListColumn* column : request.columns) row[column->key] = listCellJson(*column, record, request.bytes);
+        drives.push_back(std::move(row));
     }
-    // Texts come from devices and volumes: bytes that are no UTF-8 become U+FFFD.
-    out << jsonDump(array) << "\n";
+    nlohmann::ordered_json answer = jsonAnswer();
+    answer["drives"] = std::move(drives);
+    return answer;
 }
 
-int runList(CliContext& context, const std::vector<std::string>& args) {
-    const ListRequest request = parseArguments(args, context.json);
+int runList(CliContext& context, const ParsedArguments& args) {
+    const ListRequest request = parseRequest(args, context.json);
     NullEventPump pump;
     survey::DriveSurvey survey(context.platform, pump);
     survey::CollectingSink sink;
     survey.run(request.options, sink);
-    if (request.json)
-        printJson(context.out, sink.rows);
+    if (context.json)
+        writeJson(context.out, listJson(request, sink.rows));
     else
-        printTable(context.out, sink.rows);
+        printTable(context.out, request, sink.rows);
     return 0;
 }
 
-constexpr const char* kListHelp =
-    "Usage: zorvane-cli list [--json] [--include-ab] [--exclude KINDS]\n"
-    "\n"
+}  // namespace
+
+const CliCommand kListCommand = {
+    "list", "",
     "Surveys the drive letters and prints the rows of the drive list: a header line of the\n"
     "fourteen column captions, then one line per drive, fields separated by a tab, texts as\n"
     "the list shows them (the Drive field is the letter, a colon and a blank).\n"
     "\n"
-    "Options:\n"
-    "  --json            print one JSON array of objects keyed by the column captions\n"
-    "  --include-ab      survey A: and B: as well (skipped by default)\n"
-    "  --exclude KINDS   drop the rows of these kinds, a comma-separated list of\n"
-    "                    local, cdrom, removable, network, notmounted, disconnected\n"
-    "  --machine FILE    survey the simulated machine described by FILE\n";
-
-}  // namespace
-
-const CliCommand kListCommand = {"list", "list [--json] [--include-ab] [--exclude KINDS]", kListHelp, runList};
+    "Columns (for --output): drive, label, type, info, size, used, available, bytes_free,\n"
+    "format, serial, percent_free, visibility, vendor, product as the list shows them, and\n"
+    "the values letter, drive_type, size_bytes, used_bytes, available_bytes,\n"
+    "percent_free_value, hidden, not_mounted, disconnected, identity. With --json every\n"
+    "row holds all of them unless --output names some.\n",
+    {
+        {"output", 'o', "COLUMNS", "print these columns, a comma-separated list of the names above"},
+        {"noheadings", 'n', nullptr, "print no header line"},
+        {"bytes", 'b', nullptr, "print size, used, available and bytes_free as plain byte counts"},
+        {"include-ab", 0, nullptr, "survey A: and B: as well (skipped by default)"},
+        {"exclude", 0, "KINDS",
+         "drop the rows of these kinds, a comma-separated list of\n"
+         "local, cdrom, removable, network, notmounted, disconnected"},
+    },
+    runList};
 
 }  // namespace zv::cli

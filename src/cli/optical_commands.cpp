@@ -44,30 +44,36 @@ private:
     bool m_quiet;
 };
 
+// Why a request failed: the last message the command showed, or a general account.
+std::string requestFailure(const char* name, const PrintingMessages& messages) {
+    if (!messages.shown.empty()) return messages.shown.back().second;
+    return std::string(name) + " failed: the drive could not be opened or refused the request";
+}
+
 // Runs one of the main window's commands on the drive. Exit status 1 when the command
 // raised its error or the request failed.
-int runMediaCommand(CliContext& context, const std::vector<std::string>& args, const char* name,
+int runMediaCommand(CliContext& context, const ParsedArguments& args, const char* name,
                     const std::function<void(actions::RemovableMediaCommands&, char)>& command) {
-    const DriveRequest request =
-        parseDriveRequest(args, context.json, std::string(name) + " needs a drive letter, for example D:");
-    PrintingMessages messages(context.out, request.json);
+    const char letter = requireDrive(args, std::string(name) + " needs a drive letter, for example D:");
+    PrintingMessages messages(context.out, context.json);
     actions::RemovableMediaCommands commands(context.platform, messages);
     std::string error;
     try {
-        command(commands, request.letter);
+        command(commands, letter);
     } catch (const CommandError& raised) {
         error = errorBoxText(raised.what());
     }
     const bool succeeded = error.empty() && commands.lastRequestSucceeded();
-    if (request.json) {
-        ordered_json result = ordered_json::object();
-        result["drive"] = std::string(1, request.letter) + ":";
-        result["succeeded"] = succeeded;
+    if (context.json) {
+        ordered_json answer = jsonAnswer();
+        answer["drive"] = std::string(1, letter) + ":";
+        answer["succeeded"] = succeeded;
         ordered_json shown = ordered_json::array();
         for (const auto& [kind, text] : messages.shown) shown.push_back({{"kind", kind}, {"text", text}});
-        result["messages"] = shown;
-        if (!error.empty()) result["error"] = error;
-        context.out << jsonDump(result) << "\n";
+        answer["messages"] = shown;
+        if (!error.empty()) answer["error"] = jsonError("command_error", error);
+        else if (!succeeded) answer["error"] = jsonError("request_failed", requestFailure(name, messages));
+        writeJson(context.out, answer);
     } else if (!error.empty()) {
         context.err << "zorvane-cli: " << visibleText(error) << "\n";
     }
@@ -94,119 +100,104 @@ void printOpticalText(std::ostream& out, char letter, const optical::Identificat
     out << "  Track Density: " << visibleText(disc->trackDensity) << "\n";
 }
 
-void printOpticalJson(std::ostream& out, char letter, const optical::IdentificationFields& fields,
-                      const std::vector<std::string>& lines, const std::optional<optical::DvdPhysicalFormat>& disc) {
-    ordered_json result = ordered_json::object();
-    result["drive"] = std::string(1, letter) + ":";
-    result["vendor"] = fields.vendor;
-    result["product_id"] = fields.productId;
-    result["revision"] = fields.revision;
-    result["vendor_spec"] = fields.vendorSpec;
-    result["capabilities"] = lines;
+ordered_json opticalJson(char letter, const optical::IdentificationFields& fields, const std::vector<std::string>& lines,
+                         const std::optional<optical::DvdPhysicalFormat>& disc) {
+    ordered_json answer = jsonAnswer();
+    answer["drive"] = std::string(1, letter) + ":";
+    answer["vendor"] = fields.vendor;
+    answer["product_id"] = fields.productId;
+    answer["revision"] = fields.revision;
+    answer["vendor_spec"] = fields.vendorSpec;
+    answer["capabilities"] = lines;
     if (disc) {
-        result["disc"] = {{"book_type", disc->bookType},         {"disc_size", disc->discSize},
-                          {"maximum_rate", disc->maximumRate},   {"layers", disc->layers},
-                          {"layer_type", disc->layerType},       {"linear_density", disc->linearDensity},
+        answer["disc"] = {{"book_type", disc->bookType},
+                          {"disc_size", disc->discSize},
+                          {"maximum_rate", disc->maximumRate},
+                          {"number_of_layers", disc->layers},
+                          {"number_of_layers_value", orNull(integerOfText(disc->layers))},
+                          {"layer_type", disc->layerType},
+                          {"linear_density", disc->linearDensity},
                           {"track_density", disc->trackDensity}};
     } else {
-        result["disc"] = nullptr;
+        answer["disc"] = nullptr;
     }
-    out << jsonDump(result) << "\n";
+    return answer;
 }
 
-int runOptical(CliContext& context, const std::vector<std::string>& args) {
-    const DriveRequest request = parseDriveRequest(args, context.json, "optical needs a drive letter, for example D:");
-    const char drive[3] = {request.letter, ':', 0};
-    if (context.platform.drives().GetDriveTypeA(drive) != win::DRIVE_CDROM) {
-        context.err << "zorvane-cli: " << drive << " is not a CD/DVD drive\n";
-        return 1;
-    }
+int runOptical(CliContext& context, const ParsedArguments& args) {
+    const char letter = requireDrive(args, "optical needs a drive letter, for example D:");
+    const char drive[3] = {letter, ':', 0};
+    if (context.platform.drives().GetDriveTypeA(drive) != win::DRIVE_CDROM)
+        throw CommandFailure("not_optical", std::string(drive) + " is not a CD/DVD drive");
     NullEventPump pump;
-    const auto fields = optical::splitIdentification(optical::ReadInquiryText(context.platform, request.letter));
+    const auto fields = optical::splitIdentification(optical::ReadInquiryText(context.platform, letter));
     std::optional<optical::DvdPhysicalFormat> disc;
     const auto lines =
-        optical::summaryLines(optical::QueryDriveCapabilitySummary(context.platform, pump, request.letter, &disc));
-    if (request.json) printOpticalJson(context.out, request.letter, fields, lines, disc);
-    else printOpticalText(context.out, request.letter, fields, lines, disc);
+        optical::summaryLines(optical::QueryDriveCapabilitySummary(context.platform, pump, letter, &disc));
+    if (context.json) writeJson(context.out, opticalJson(letter, fields, lines, disc));
+    else printOpticalText(context.out, letter, fields, lines, disc);
     return 0;
 }
 
-int runMedia(CliContext& context, const std::vector<std::string>& args) {
+int runMedia(CliContext& context, const ParsedArguments& args) {
     return runMediaCommand(context, args, "media",
                            [](actions::RemovableMediaCommands& c, char letter) { c.InsertedMedia1Click(letter); });
 }
-int runEject(CliContext& context, const std::vector<std::string>& args) {
+int runEject(CliContext& context, const ParsedArguments& args) {
     return runMediaCommand(context, args, "eject",
                            [](actions::RemovableMediaCommands& c, char letter) { c.EjectMedia1Click(letter); });
 }
-int runLoad(CliContext& context, const std::vector<std::string>& args) {
+int runLoad(CliContext& context, const ParsedArguments& args) {
     return runMediaCommand(context, args, "load",
                            [](actions::RemovableMediaCommands& c, char letter) { c.LoadMedia1Click(letter); });
 }
-int runLock(CliContext& context, const std::vector<std::string>& args) {
+int runLock(CliContext& context, const ParsedArguments& args) {
     return runMediaCommand(context, args, "lock",
                            [](actions::RemovableMediaCommands& c, char letter) { c.LockCDDoor1Click(letter); });
 }
-int runUnlock(CliContext& context, const std::vector<std::string>& args) {
+int runUnlock(CliContext& context, const ParsedArguments& args) {
     return runMediaCommand(context, args, "unlock",
                            [](actions::RemovableMediaCommands& c, char letter) { c.UnlockCDDoor1Click(letter); });
 }
 
 constexpr const char* kOpticalHelp =
-    "Usage: zorvane-cli optical X: [--json]\n"
-    "\n"
     "Prints what the optical information window shows for the CD/DVD drive X: the vendor,\n"
     "product, revision and vendor-specific texts the drive reports, and its detected\n"
     "capabilities, one line each. For a DVD in the drive, the disc's physical format\n"
     "follows. The capability list is empty without the right to send commands to the\n"
     "drive (root, or read-write access to its node), for a drive that is not ready, or for\n"
-    "a disc kind the drive does not name. Exit status 1 when X: is no CD/DVD drive.\n"
-    "\n"
-    "Options:\n"
-    "  --json            one JSON object: drive, vendor, product_id, revision, vendor_spec,\n"
-    "                    capabilities (array of lines), disc (object or null)\n"
-    "  --machine FILE    ask the simulated machine described by FILE\n";
+    "a disc kind the drive does not name. Exit status 1 when X: is no CD/DVD drive.\n";
 
 constexpr const char* kMediaHelp =
-    "Usage: zorvane-cli media X: [--json]\n"
-    "\n"
     "Prints the main window's inserted-media message for the CD/DVD drive X:\n"
     "\"X: Contains disk type: <kind>\". Exit status 1 when X: is no CD/DVD drive or the\n"
     "drive did not name a known disc kind.\n";
 
 constexpr const char* kEjectHelp =
-    "Usage: zorvane-cli eject X: [--json]\n"
-    "\n"
     "Ejects the medium of the CD/DVD or removable drive X: as the main window's \"Eject\n"
     "Media\" does, printing its messages (\"Eject Failed: N\" with the system's error code).\n"
     "File systems mounted from the drive are unmounted first. Exit status 1 when the\n"
     "request failed.\n";
 
 constexpr const char* kLoadHelp =
-    "Usage: zorvane-cli load X: [--json]\n"
-    "\n"
     "Closes the tray of the CD/DVD drive X: as \"Load Media\" does. Exit status 1 when the\n"
     "request failed or X: is no CD/DVD drive.\n";
 
 constexpr const char* kLockHelp =
-    "Usage: zorvane-cli lock X: [--json]\n"
-    "\n"
     "Locks the door of drive X: as \"Lock CD Door\" does and prints the confirmation.\n"
     "Exit status 1 when the drive could not be opened or refused the request.\n";
 
 constexpr const char* kUnlockHelp =
-    "Usage: zorvane-cli unlock X: [--json]\n"
-    "\n"
     "Unlocks the door of drive X: as \"Unlock CD Door\" does and prints the confirmation.\n"
     "Exit status 1 when the drive could not be opened or refused the request.\n";
 
 }  // namespace
 
-const CliCommand kOpticalCommand = {"optical", "optical X: [--json]", kOpticalHelp, runOptical};
-const CliCommand kMediaCommand = {"media", "media X: [--json]", kMediaHelp, runMedia};
-const CliCommand kEjectCommand = {"eject", "eject X: [--json]", kEjectHelp, runEject};
-const CliCommand kLoadCommand = {"load", "load X: [--json]", kLoadHelp, runLoad};
-const CliCommand kLockCommand = {"lock", "lock X: [--json]", kLockHelp, runLock};
-const CliCommand kUnlockCommand = {"unlock", "unlock X: [--json]", kUnlockHelp, runUnlock};
+const CliCommand kOpticalCommand = {"optical", "X:", kOpticalHelp, {}, runOptical};
+const CliCommand kMediaCommand = {"media", "X:", kMediaHelp, {}, runMedia};
+const CliCommand kEjectCommand = {"eject", "X:", kEjectHelp, {}, runEject};
+const CliCommand kLoadCommand = {"load", "X:", kLoadHelp, {}, runLoad};
+const CliCommand kLockCommand = {"lock", "X:", kLockHelp, {}, runLock};
+const CliCommand kUnlockCommand = {"unlock", "X:", kUnlockHelp, {}, runUnlock};
 
 }  // namespace zv::cli

@@ -1,6 +1,7 @@
 // Subcommands of the check-disk and tools subsystems: chkdsk, bench, volumes, usb, clusters.
 #include "chkdsk/check_disk_view_state.h"
 #include "cli/cli_context.h"
+#include "cli/json_output.h"
 #include "common/ui_services.h"
 #include "common/visible_text.h"
 #include "tools/bench_mark_view_state.h"
@@ -8,7 +9,7 @@
 #include "tools/usb_drive_report.h"
 #include "tools/volume_list.h"
 
-#include <cstdio>
+#include <cerrno>
 #include <cstdlib>
 #include <string>
 #include <vector>
@@ -17,33 +18,11 @@ namespace zv::cli {
 
 namespace {
 
-int usage(CliContext& context, const std::string& what, const char* synopsis) {
-    context.err << "zorvane-cli: " << what << "\nusage: zorvane-cli " << synopsis << "\n";
-    return 2;
-}
-
-std::string jsonBool(bool value) { return value ? "true" : "false"; }
-
-template <typename Items, typename Render>
-std::string jsonArray(const Items& items, Render render) {
-    std::string out = "[";
-    bool first = true;
-    for (const auto& item : items) {
-        out += (first ? "" : ",") + render(item);
-        first = false;
-    }
-    return out + "]";
-}
-
-std::string jsonStrings(const std::vector<std::string>& items) {
-    return jsonArray(items, [](const std::string& item) { return jsonQuote(item); });
-}
+using nlohmann::ordered_json;
 
 // ---------------------------------------------------------------------------------------
 // chkdsk
 // ---------------------------------------------------------------------------------------
-constexpr const char* kChkdskSynopsis = "chkdsk X: [--fix] [--verbose] [--dirty-only] [--scan]";
-
 const char* outcomeName(chkdsk::CheckOutcome outcome) {
     switch (outcome) {
     case chkdsk::CheckOutcome::FinishedOk: return "finished";
@@ -55,43 +34,40 @@ const char* outcomeName(chkdsk::CheckOutcome outcome) {
     return "not-run";
 }
 
-int runChkdsk(CliContext& context, const std::vector<std::string>& args) {
-    std::string drive;
-    bool fix = false, verbose = false, dirtyOnly = false, scan = false;
-    for (const std::string& arg : args) {
-        if (arg == "--fix") fix = true;
-        else if (arg == "--verbose") verbose = true;
-        else if (arg == "--dirty-only") dirtyOnly = true;
-        else if (arg == "--scan") scan = true;
-        else if (!arg.empty() && arg[0] == '-') return usage(context, "unknown option " + arg, kChkdskSynopsis);
-        else if (drive.empty()) drive = arg;
-        else return usage(context, "one drive only", kChkdskSynopsis);
+ordered_json chkdskJson(char letter, const chkdsk::CheckDiskViewState& state) {
+    const auto& engine = state.engine();
+    ordered_json answer = jsonAnswer();
+    answer["drive"] = std::string(1, letter) + ":";
+    answer["outcome"] = outcomeName(state.outcome());
+    answer["file_sys_problem"] = engine.FileSysProblem();
+    answer["free_space_alloc"] = engine.FreeSpaceAlloc();
+    answer["finished_ok"] = engine.FinishedOK();
+    answer["first_error_line"] = engine.FirstErrorLine();
+    answer["log"] = state.log();
+    const chkdsk::CheckOutcome outcome = state.outcome();
+    if (outcome != chkdsk::CheckOutcome::FinishedOk && outcome != chkdsk::CheckOutcome::ProblemsFound) {
+        const std::string why = engine.FirstErrorLine().empty() ? std::string("the check failed or could not run")
+                                                                : engine.FirstErrorLine();
+        answer["error"] = jsonError("check_failed", why);
     }
-    const char letter = parseDriveArgument(drive);
-    if (letter == 0) return usage(context, drive.empty() ? "a drive is needed" : "not a drive: " + drive, kChkdskSynopsis);
+    return answer;
+}
 
+int runChkdsk(CliContext& context, const ParsedArguments& args) {
+    const char letter = requireDrive(args, "name the drive to check, for example C:");
     NullEventPump pump;
     chkdsk::CheckDiskViewState state(context.platform, pump);
-    state.OptCorrectErrors = fix;
-    state.OptVerbose = verbose;
-    state.OptCheckDirty = dirtyOnly;
-    state.OptScanDrive = scan;
+    state.OptCorrectErrors = args.has("fix");
+    state.OptVerbose = args.has("verbose");
+    state.OptCheckDirty = args.has("dirty-only");
+    state.OptScanDrive = args.has("scan");
     // The log as the window writes it, line by line while the check runs. The checker's
     // lines are its own bytes: control characters are shown as escapes.
     if (!context.json)
         state.onLogLine = [&](const std::string& line) { context.out << visibleText(line) << "\n" << std::flush; };
     state.Button1Click(std::string(1, letter));
 
-    if (context.json) {
-        const auto& engine = state.engine();
-        context.out << "{\"drive\":" << jsonQuote(std::string(1, letter) + ":")
-                    << ",\"outcome\":" << jsonQuote(outcomeName(state.outcome()))
-                    << ",\"fileSysProblem\":" << jsonBool(engine.FileSysProblem())
-                    << ",\"freeSpaceAlloc\":" << jsonBool(engine.FreeSpaceAlloc())
-                    << ",\"finishedOK\":" << jsonBool(engine.FinishedOK())
-                    << ",\"firstErrorLine\":" << jsonQuote(engine.FirstErrorLine())
-                    << ",\"log\":" << jsonStrings(state.log()) << "}\n";
-    }
+    if (context.json) writeJson(context.out, chkdskJson(letter, state));
     switch (state.outcome()) {
     case chkdsk::CheckOutcome::FinishedOk: return 0;
     case chkdsk::CheckOutcome::ProblemsFound: return 3;
@@ -102,8 +78,6 @@ int runChkdsk(CliContext& context, const std::vector<std::string>& args) {
 // ---------------------------------------------------------------------------------------
 // bench
 // ---------------------------------------------------------------------------------------
-constexpr const char* kBenchSynopsis = "bench [--local] [--removable] [--size BYTES] [--runs N]";
-
 // Messages of the benchmark, told apart by the drive under test.
 class BenchMessages final : public IMessages {
 public:
@@ -117,34 +91,63 @@ public:
     void messageBox(const std::string& text, const std::string&, MessageIcon) override { showMessage(text); }
 };
 
-bool parseCount(const std::string& text, unsigned long long minimum, unsigned long long maximum,
-                unsigned long long* value) {
-    if (text.empty() || text.find_first_not_of("0123456789") != std::string::npos) return false;
+// A whole number from `minimum` to `maximum` given to option `name`; UsageError otherwise.
+unsigned long long countOption(const ParsedArguments& args, const std::string& name, unsigned long long fallback,
+                               unsigned long long minimum, unsigned long long maximum) {
+    if (!args.has(name)) return fallback;
+    const std::string text = args.value(name);
+    const auto bad = [&] {
+        return UsageError("bad value for --" + name + ": '" + text + "' (a whole number from " + std::to_string(minimum) +
+                          " to " + std::to_string(maximum) + ")");
+    };
+    if (text.empty() || text.find_first_not_of("0123456789") != std::string::npos) throw bad();
+    errno = 0;
     char* end = nullptr;
-    *value = std::strtoull(text.c_str(), &end, 10);
-    return *end == 0 && *value >= minimum && *value <= maximum;
+    const unsigned long long value = std::strtoull(text.c_str(), &end, 10);
+    if (errno == ERANGE || *end != 0 || value < minimum || value > maximum) throw bad();
+    return value;
 }
 
 std::string padded(const std::string& text, size_t width) {
     return text.size() >= width ? text + " " : text + std::string(width - text.size(), ' ');
 }
 
-int runBench(CliContext& context, const std::vector<std::string>& args) {
-    bool local = false, removable = false;
-    unsigned long long size = tools::kBenchmarkFileSize, runs = 1;
-    for (size_t i = 0; i < args.size(); ++i) {
-        const std::string& arg = args[i];
-        if (arg == "--local") local = true;
-        else if (arg == "--removable") removable = true;
-        else if (arg == "--size" || arg == "--runs") {
-            if (i + 1 >= args.size()) return usage(context, arg + " needs a value", kBenchSynopsis);
-            const std::string& value = args[++i];
-            const bool ok = arg == "--size" ? parseCount(value, 1, 1ULL << 36, &size) : parseCount(value, 1, 1000, &runs);
-            if (!ok) return usage(context, "bad value for " + arg + ": " + value, kBenchSynopsis);
-        } else {
-            return usage(context, "unknown argument " + arg, kBenchSynopsis);
-        }
-    }
+ordered_json benchRowJson(const tools::BenchmarkRow& row) {
+    ordered_json r = ordered_json::object();
+    r["drive"] = row.Drive;
+    r["type"] = row.Type;
+    r["test"] = row.Test;
+    r["speed"] = row.Speed;
+    r["speed_value"] = orNull(row.bestKbPerSec);
+    r["notes"] = row.Notes;
+    r["best_kb_per_sec"] = orNull(row.bestKbPerSec);
+    r["mean_kb_per_sec"] = orNull(row.meanKbPerSec);
+    r["runs"] = row.runs;
+    r["cache_bypassed"] = row.cacheBypassed;
+    r["folder"] = row.folder;
+    return r;
+}
+
+ordered_json benchJson(const tools::BenchMarkViewState& state, const BenchMessages& messages, int failures) {
+    ordered_json answer = jsonAnswer();
+    ordered_json rows = ordered_json::array();
+    for (const tools::BenchmarkRow& row : state.rows()) rows.push_back(benchRowJson(row));
+    answer["rows"] = rows;
+    ordered_json shown = ordered_json::array();
+    for (const auto& [drive, text] : messages.shown)
+        shown.push_back({{"drive", std::string(1, drive) + ":"}, {"text", text}});
+    answer["messages"] = shown;
+    if (failures > 0)
+        answer["error"] = jsonError("drive_not_tested", std::to_string(failures) + " drive(s) could not be tested");
+    return answer;
+}
+
+int runBench(CliContext& context, const ParsedArguments& args) {
+    requireNoOperands(args, "bench");
+    bool local = args.has("local");
+    const bool removable = args.has("removable");
+    const unsigned long long size = countOption(args, "size", tools::kBenchmarkFileSize, 1, 1ULL << 36);
+    const unsigned long long runs = countOption(args, "runs", 1, 1, 1000);
     // As the window starts: local drives only.
     if (!local && !removable) local = true;
 
@@ -170,41 +173,28 @@ int runBench(CliContext& context, const std::vector<std::string>& args) {
         if (text == "Cannot create file") ++failures;
         if (!context.json) context.err << drive << ": " << visibleText(text) << "\n";
     }
-    if (context.json) {
-        const auto optionalNumber = [](const std::optional<int64_t>& value) {
-            return value ? std::to_string(*value) : std::string("null");
-        };
-        context.out << "{\"rows\":" << jsonArray(state.rows(), [&](const tools::BenchmarkRow& row) {
-            return "{\"drive\":" + jsonQuote(row.Drive) + ",\"type\":" + jsonQuote(row.Type) +
-                   ",\"test\":" + jsonQuote(row.Test) + ",\"speed\":" + jsonQuote(row.Speed) +
-                   ",\"bestKbPerSec\":" + optionalNumber(row.bestKbPerSec) +
-                   ",\"meanKbPerSec\":" + optionalNumber(row.meanKbPerSec) + ",\"runs\":" + std::to_string(row.runs) +
-                   ",\"cacheBypassed\":" + jsonBool(row.cacheBypassed) + ",\"folder\":" + jsonQuote(row.folder) +
-                   ",\"notes\":" + jsonQuote(row.Notes) + "}";
-        }) << ",\"messages\":" << jsonArray(messages.shown, [](const std::pair<char, std::string>& message) {
-            return "{\"drive\":" + jsonQuote(std::string(1, message.first) + ":") +
-                   ",\"text\":" + jsonQuote(message.second) + "}";
-        }) << "}\n";
-    }
+    if (context.json) writeJson(context.out, benchJson(state, messages, failures));
     return failures > 0 ? 1 : 0;
 }
 
 // ---------------------------------------------------------------------------------------
 // volumes, usb, clusters
 // ---------------------------------------------------------------------------------------
-int runVolumes(CliContext& context, const std::vector<std::string>& args) {
-    if (!args.empty()) return usage(context, "volumes takes no arguments", "volumes");
+int runVolumes(CliContext& context, const ParsedArguments& args) {
+    requireNoOperands(args, "volumes");
     const std::vector<std::string> names = tools::readVolumeNames(context.platform);
     if (context.json) {
-        context.out << "{\"volumes\":" << jsonStrings(names) << "}\n";
+        ordered_json answer = jsonAnswer();
+        answer["volumes"] = names;
+        writeJson(context.out, answer);
     } else {
         for (const std::string& name : names) context.out << visibleText(name) << "\n";
     }
     return 0;
 }
 
-int runUsb(CliContext& context, const std::vector<std::string>& args) {
-    if (!args.empty()) return usage(context, "usb takes no arguments", "usb");
+int runUsb(CliContext& context, const ParsedArguments& args) {
+    requireNoOperands(args, "usb");
     std::vector<std::string> lines;
     const auto append = [&](const std::string& text) {
         size_t start = 0;
@@ -226,24 +216,39 @@ int runUsb(CliContext& context, const std::vector<std::string>& args) {
         error = failure.what();
     }
     if (context.json) {
-        context.out << "{\"lines\":" << jsonStrings(lines) << ",\"error\":" << (error.empty() ? "null" : jsonQuote(error))
-                    << "}\n";
+        ordered_json answer = jsonAnswer();
+        answer["lines"] = lines;
+        if (!error.empty()) answer["error"] = jsonError("usb_report_failed", error);
+        writeJson(context.out, answer);
     } else if (!error.empty()) {
-        context.err << "zorvane-cli: " << visibleText(error) << "\n";
+        context.err << "zorvane-cli usb: " << visibleText(error) << "\n";
     }
     return error.empty() ? 0 : 1;
 }
 
-int runClusters(CliContext& context, const std::vector<std::string>& args) {
-    if (!args.empty()) return usage(context, "clusters takes no arguments", "clusters");
+ordered_json clustersJson(const std::vector<tools::ClusterFiguresRow>& rows) {
+    ordered_json drives = ordered_json::array();
+    for (const tools::ClusterFiguresRow& row : rows) {
+        ordered_json r = ordered_json::object();
+        r[snakeCase(tools::kClusterFiguresCaptions[0])] = row.Drive;
+        for (size_t i = 0; i < row.SubItems.size(); ++i) {
+            const std::string key = snakeCase(tools::kClusterFiguresCaptions[i + 1]);
+            r[key] = row.SubItems[i];
+            // A drive that cannot answer shows four empty texts: its figures are unknown.
+            r[key + "_value"] = row.SubItems[i].empty() ? ordered_json(nullptr) : ordered_json(row.counts[i]);
+        }
+        drives.push_back(std::move(r));
+    }
+    ordered_json answer = jsonAnswer();
+    answer["drives"] = std::move(drives);
+    return answer;
+}
+
+int runClusters(CliContext& context, const ParsedArguments& args) {
+    requireNoOperands(args, "clusters");
     const auto rows = tools::readAllClusterFigures(context.platform);
     if (context.json) {
-        context.out << "{\"drives\":" << jsonArray(rows, [](const tools::ClusterFiguresRow& row) {
-            return "{\"drive\":" + jsonQuote(row.Drive) + ",\"sectorsPerCluster\":" + std::to_string(row.counts[0]) +
-                   ",\"bytesPerSector\":" + std::to_string(row.counts[1]) +
-                   ",\"freeClusters\":" + std::to_string(row.counts[2]) +
-                   ",\"totalClusters\":" + std::to_string(row.counts[3]) + "}";
-        }) << "}\n";
+        writeJson(context.out, clustersJson(rows));
         return 0;
     }
     const size_t widths[] = {7, 21, 18, 15, 14};
@@ -262,43 +267,47 @@ int runClusters(CliContext& context, const std::vector<std::string>& args) {
 }  // namespace
 
 const CliCommand kChkdskCommand = {
-    "chkdsk", kChkdskSynopsis,
-    "usage: zorvane-cli chkdsk X: [--fix] [--verbose] [--dirty-only] [--scan] [--json]\n"
+    "chkdsk", "X:",
     "Checks the file system of drive X with the volume's own checker and prints the log as the\n"
-    "Check Disk window writes it.\n"
-    "  --fix         correct errors (needs the volume for itself: unmounted)\n"
-    "  --verbose     list every file the checker looks at\n"
-    "  --dirty-only  check only when the volume is marked as not clean\n"
-    "  --scan        also read the whole volume for bad blocks\n"
-    "Exit status: 0 finished without problems, 3 problems found, 1 the check failed or could\n"
-    "not run, 2 usage error.\n",
+    "Check Disk window writes it. Status 3 tells that the check ran and found problems.\n",
+    {
+        {"fix", 0, nullptr, "correct errors (needs the volume for itself: unmounted)"},
+        {"verbose", 0, nullptr, "list every file the checker looks at"},
+        {"dirty-only", 0, nullptr, "check only when the volume is marked as not clean"},
+        {"scan", 0, nullptr, "also read the whole volume for bad blocks"},
+    },
     runChkdsk};
 
 const CliCommand kBenchCommand = {
-    "bench", kBenchSynopsis,
-    "usage: zorvane-cli bench [--local] [--removable] [--size BYTES] [--runs N] [--json]\n"
+    "bench", "",
     "Times reading a temporary file on every local (default) and/or removable drive. The file\n"
     "(10 MiB unless --size; whole 64 KiB blocks) is written in full, flushed and read back\n"
     "bypassing the system's cache where the file system allows it; it is deleted afterwards.\n"
-    "With --runs N the best of N reads is the speed and the mean is noted.\n"
-    "Exit status: 0, or 1 when a drive could not be tested.\n",
+    "With --runs N the best of N reads is the speed and the mean is noted. Status 1 when a\n"
+    "drive could not be tested.\n",
+    {
+        {"local", 0, nullptr, "test the local drives (the default)"},
+        {"removable", 0, nullptr, "test the removable drives"},
+        {"size", 0, "BYTES", "size of the file, 1 to 68719476736 bytes"},
+        {"runs", 0, "N", "read the file N times, 1 to 1000"},
+    },
     runBench};
 
-const CliCommand kVolumesCommand = {"volumes", "volumes",
-                                    "usage: zorvane-cli volumes [--json]\n"
+const CliCommand kVolumesCommand = {"volumes", "",
                                     "Lists the system's volume names (\\\\?\\Volume{...}\\), one per line.\n",
+                                    {},
                                     runVolumes};
 
-const CliCommand kUsbCommand = {"usb", "usb",
-                                "usage: zorvane-cli usb [--json]\n"
-                                "Reports the disk drives and the details of every USB disk.\n"
-                                "Exit status: 0, or 1 when the disk drives cannot be queried.\n",
+const CliCommand kUsbCommand = {"usb", "",
+                                "Reports the disk drives and the details of every USB disk. Status 1 when\n"
+                                "the disk drives cannot be queried.\n",
+                                {},
                                 runUsb};
 
-const CliCommand kClustersCommand = {"clusters", "clusters",
-                                     "usage: zorvane-cli clusters [--json]\n"
+const CliCommand kClustersCommand = {"clusters", "",
                                      "Lists sectors per cluster, bytes per sector, free and total clusters of\n"
                                      "every logical drive.\n",
+                                     {},
                                      runClusters};
 
 }  // namespace zv::cli

@@ -221,7 +221,8 @@ void DriveSurvey::fillRecord(DriveRecord& record, bool hasFreeSpaceEx, const pla
     record.SerialText = QueryVolumeSerialText(m_platform, letter);
     record.percentFreeText = percentFreeText(record.PercentFree, locale);
 
-    record.Visibility = QueryDriveVisibility(m_platform, letter) == VisibilityHidden ? "Hidden" : "Visible";
+    record.Hidden = QueryDriveVisibility(m_platform, letter) == VisibilityHidden;
+    record.Visibility = record.Hidden ? "Hidden" : "Visible";
     record.Vendor = vendorOf(record.IdentityText);
     record.ProductId = productIdOf(record.IdentityText);
 }

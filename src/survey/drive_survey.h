@@ -22,6 +22,7 @@ struct DriveRecord {
     win::UINT DriveType = 0;
     bool Disconnected = false;
     bool NotMounted = false;
+    bool Hidden = false;     // the letter is hidden from the file manager (Visibility "Hidden")
     std::string VolumeLabel;
     std::string TypeText;
     std::string AdditionalInfo;

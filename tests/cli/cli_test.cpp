@@ -77,7 +77,7 @@ TEST(CliGlobal, HelpListsEverySubcommandWithItsSynopsis) {
         const CliResult result = runWith({option});
         EXPECT_EQ(result.status, 0);
         for (const CliCommand& command : cliCommands())
-            EXPECT_NE(result.out.find(command.synopsis), std::string::npos) << command.name;
+            EXPECT_NE(result.out.find(commandSynopsis(command)), std::string::npos) << command.name;
         EXPECT_NE(result.out.find("--machine FILE"), std::string::npos);
         EXPECT_NE(result.out.find("--json"), std::string::npos);
         EXPECT_NE(result.out.find("--version"), std::string::npos);
@@ -93,14 +93,28 @@ TEST(CliGlobal, VersionPrintsTheProgramAndItsVersion) {
 TEST(CliGlobal, SubcommandHelpIsThatCommandsHelp) {
     const CliResult result = runWith({"list", "--help"});
     EXPECT_EQ(result.status, 0);
-    EXPECT_EQ(result.out, kListCommand.help);
+    EXPECT_EQ(result.out, commandHelp(kListCommand));
     EXPECT_NE(result.out.find("--exclude KINDS"), std::string::npos);
     EXPECT_NE(result.out.find("notmounted"), std::string::npos);
 }
 
+TEST(CliGlobal, EveryHelpHasOneFormatWithTheExitStatuses) {
+    for (const CliCommand& command : cliCommands()) {
+        const CliResult result = runWith({command.name, "--help"});
+        EXPECT_EQ(result.status, 0) << command.name;
+        EXPECT_EQ(result.out.rfind("Usage: zorvane-cli " + commandSynopsis(command), 0), 0u) << result.out;
+        EXPECT_NE(result.out.find("\nOptions:\n"), std::string::npos) << command.name;
+        for (const OptionSpec& option : command.options)
+            EXPECT_NE(result.out.find(std::string("--") + option.longName), std::string::npos) << option.longName;
+        EXPECT_NE(result.out.find(kExitStatusHelp), std::string::npos) << command.name;
+    }
+    EXPECT_NE(runWith({"--help"}).out.find(kExitStatusHelp), std::string::npos);
+    EXPECT_NE(std::string(kExitStatusHelp).find("3  chkdsk"), std::string::npos);
+}
+
 TEST(CliGlobal, WrongUseExitsWithStatusTwo) {
     for (const std::vector<std::string>& args :
-         {std::vector<std::string>{}, {"--frobnicate"}, {"frobnicate"}, {"--machine"}, {"--json"}}) {
+         {std::vector<std::string>{}, {"--frobnicate"}, {"frobnicate"}, {"--machine"}}) {
         const CliResult result = runWith(args);
         EXPECT_EQ(result.status, 2) << (args.empty() ? "(none)" : args[0]);
         EXPECT_FALSE(result.err.empty());
@@ -175,24 +189,46 @@ TEST_F(CliList, HeaderThenOneTabSeparatedLinePerRow) {
     EXPECT_EQ(fieldsOf(lines[4])[2], "Network");
 }
 
-TEST_F(CliList, JsonIsOneArrayKeyedByTheCaptions) {
+TEST_F(CliList, JsonHoldsTheDisplayTextsAndTheMachineValuesOfEveryRow) {
     for (const std::vector<std::string>& args : {std::vector<std::string>{"--json", "--machine", m_file, "list"},
                                                  std::vector<std::string>{"list", "--machine", m_file, "--json"}}) {
         const CliResult result = runWith(args);
         ASSERT_EQ(result.status, 0) << result.err;
         const nlohmann::ordered_json parsed = nlohmann::ordered_json::parse(result.out);
-        ASSERT_TRUE(parsed.is_array());
-        ASSERT_EQ(parsed.size(), 4u);
-        for (const auto& row : parsed) {
+        EXPECT_EQ(parsed.begin().key(), "json_format_version");
+        EXPECT_EQ(parsed["json_format_version"], nlohmann::json::array({1, 0}));
+        const auto& drives = parsed["drives"];
+        ASSERT_EQ(drives.size(), 4u);
+        const std::vector<std::string> expectedKeys = {
+            "drive", "label", "type", "info", "size", "used", "available", "bytes_free", "format", "serial",
+            "percent_free", "visibility", "vendor", "product", "letter", "drive_type", "size_bytes", "used_bytes",
+            "available_bytes", "percent_free_value", "hidden", "not_mounted", "disconnected", "identity"};
+        for (const auto& row : drives) {
             std::vector<std::string> keys;
             for (const auto& item : row.items()) keys.push_back(item.key());
-            EXPECT_EQ(keys, std::vector<std::string>(survey::kDriveListCaptions.begin(),
-                                                     survey::kDriveListCaptions.end()));
+            EXPECT_EQ(keys, expectedKeys);
         }
-        EXPECT_EQ(parsed[0]["Drive"], "C: ");
-        EXPECT_EQ(parsed[0]["% Free"], "    45.3%");
-        EXPECT_EQ(parsed[0]["Bytes Free"], "243,041,461,862");
-        EXPECT_EQ(parsed[2]["Label"], "share\ttab");  // JSON keeps the text exactly
+        const auto& c = drives[0];
+        EXPECT_EQ(c["drive"], "C: ");
+        EXPECT_EQ(c["percent_free"], "    45.3%");
+        EXPECT_EQ(c["bytes_free"], "243,041,461,862");
+        EXPECT_EQ(c["letter"], "C");
+        EXPECT_EQ(c["drive_type"], 3);
+        EXPECT_EQ(c["size_bytes"], 536870912000);
+        EXPECT_EQ(c["available_bytes"], 243041461862);
+        EXPECT_EQ(c["used_bytes"], 536870912000 - 243041461862);
+        EXPECT_NEAR(c["percent_free_value"].get<double>(), 243041461862.0 / 536870912000.0 * 100, 1e-9);
+        EXPECT_EQ(c["hidden"], false);
+        // F: has no medium: not mounted, nothing measured.
+        EXPECT_EQ(drives[1]["not_mounted"], true);
+        EXPECT_TRUE(drives[1]["size_bytes"].is_null());
+        EXPECT_TRUE(drives[1]["used_bytes"].is_null());
+        EXPECT_EQ(drives[1]["identity"].get<std::string>().rfind("Generic CARD READER", 0), 0u);
+        EXPECT_EQ(drives[2]["label"], "share\ttab");  // JSON keeps the text exactly
+        // P: is a remembered connection that cannot be reached: not measured at all.
+        EXPECT_EQ(drives[3]["disconnected"], true);
+        EXPECT_TRUE(drives[3]["available_bytes"].is_null());
+        EXPECT_TRUE(drives[3]["size_bytes"].is_null());
     }
 }
 

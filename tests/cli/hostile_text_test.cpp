@@ -94,7 +94,7 @@ TEST(CliHostileTexts, JsonAnswersAreValidUtf8AndKeepPrintableTextExactly) {
         EXPECT_TRUE(nlohmann::json::accept(result.out)) << joined(command) << "\n" << result.out;
     }
     const nlohmann::json list = nlohmann::json::parse(runOnHostileMachine({"list", "--json"}).out);
-    EXPECT_EQ(list[0]["Label"], "\x1B]0;PWN\x07\x1B[31m") << "JSON escapes controls itself: the text is kept";
+    EXPECT_EQ(list["drives"][0]["label"], "\x1B]0;PWN\x07\x1B[31m") << "JSON escapes controls itself: the text is kept";
 }
 
 TEST(CliHostileTexts, CheckerOutputThatIsNoUtf8GivesValidJson) {

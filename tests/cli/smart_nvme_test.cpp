@@ -83,14 +83,14 @@ TEST(CliSmartNvme, JsonCarriesTheHealthLogOfTheMachineFile) {
                             "unsafe_shutdowns", "data_units_read", "data_units_written"})
         EXPECT_EQ(nvme[key], health[key]) << key;
     EXPECT_EQ(out["verdict"], "SMART Test Passed");
-    EXPECT_EQ(out["SMART Enabled"], out["verdict"]) << "the window's verdict field says the same";
-    EXPECT_EQ(out["Model Number"], disk["model"]);
-    EXPECT_EQ(out["Serial Number"], disk["serial"]);
-    EXPECT_EQ(out["Firmware Revision"], disk["firmware"]);
+    EXPECT_EQ(out["smart_enabled"], out["verdict"]) << "the window's verdict field says the same";
+    EXPECT_EQ(out["model_number"], disk["model"]);
+    EXPECT_EQ(out["serial_number"], disk["serial"]);
+    EXPECT_EQ(out["firmware_revision"], disk["firmware"]);
     std::string size = std::to_string(disk["sectors"].get<uint64_t>() * 512);
     for (int at = int(size.size()) - 3; at > 0; at -= 3) size.insert(size_t(at), ",");
-    EXPECT_EQ(out["Size in bytes"], size);
-    EXPECT_EQ(out["Status"], "");
+    EXPECT_EQ(out["size_in_bytes"], size);
+    EXPECT_EQ(out["status"], "");
 }
 
 TEST(CliSmartNvme, TextShowsOneReadableLinePerField) {
@@ -128,7 +128,7 @@ TEST(CliSmartNvme, WarningsMissingTemperatureAndCountersBeyond64Bits) {
     EXPECT_TRUE(nvme["data_units_read"].is_number_unsigned()) << "2^64 - 1 still fits";
     EXPECT_EQ(nvme["data_units_read"].get<uint64_t>(), 18446744073709551615ull);
     EXPECT_EQ(nvme["data_units_written"], "36893488147419103232") << "2^65 as exact decimal text";
-    EXPECT_EQ(out["Temperature"], "");
+    EXPECT_EQ(out["temperature"], "");
 
     const CliResult text = runWith({"--machine", path, "smart", "C:"});
     EXPECT_NE(text.out.find("Data Units Written: 36,893,488,147,419,103,232\n"), std::string::npos)
@@ -142,7 +142,14 @@ TEST(CliSmartNvme, UnreadableDiskGoesToTheErrorStream) {
     EXPECT_EQ(r.status, 1);
     const auto out = nlohmann::json::parse(r.out);
     EXPECT_FALSE(out.contains("nvme"));
-    EXPECT_NE(r.err.find("needs administrator (root) rights"), std::string::npos) << r.err;
+    // With --json the reason is the answer's error object; the error stream stays empty.
+    EXPECT_NE(out["error"]["message"].get<std::string>().find("needs administrator (root) rights"), std::string::npos)
+        << r.out;
+    EXPECT_TRUE(r.err.empty()) << r.err;
+
+    const CliResult text = runWith({"--machine", path, "smart", "C:"});
+    EXPECT_EQ(text.status, 1);
+    EXPECT_NE(text.err.find("needs administrator (root) rights"), std::string::npos) << text.err;
 }
 
 }  // namespace zv::cli

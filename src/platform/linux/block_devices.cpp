@@ -127,6 +127,40 @@ std::vector<BlockDevice> allWholeDevices(const std::string& sysRoot) {
     return devices;
 }
 
+namespace {
+
+// Whether /sys/block/<name> may be an optical, floppy or removable drive, from its name and
+// at most two attribute files. Virtual families (loop, RAM, device-mapper, md) have no
+// device behind them and are never such a drive. When the attributes cannot be read through
+// the link (a copied sysfs tree with absolute links), the full read decides.
+bool mayBeRemovableMediaDrive(const std::string& blockDir, const std::string& name) {
+    for (const char* virtualFamily : {"loop", "zram", "ram", "dm-", "md"})
+        if (startsWith(name, virtualFamily)) return false;
+    if (startsWith(name, "sr") || startsWith(name, "fd")) return true;
+    const int64_t removable = readNumber(blockDir + "/removable", -1);
+    return removable != 0 || readNumber(blockDir + "/device/type", -1) == 5;
+}
+
+bool isRemovableMediaDrive(const BlockDevice& disk) {
+    return disk.kind == BlockKind::Optical || disk.kind == BlockKind::Floppy ||
+           (disk.kind == BlockKind::Disk && disk.removable);
+}
+
+}  // namespace
+
+std::vector<BlockDevice> removableMediaDrives(const std::string& sysRoot) {
+    std::vector<BlockDevice> drives;
+    const std::string blockFolder = rootPrefix(sysRoot) + "/sys/block";
+    std::vector<std::string> names = listDirectory(blockFolder);
+    std::sort(names.begin(), names.end(), naturalLess);
+    for (const auto& name : names) {
+        if (!mayBeRemovableMediaDrive(blockFolder + "/" + name, name)) continue;
+        auto device = fromSysfsDir(resolveUnderRoot(sysRoot, "/sys/block/" + name));
+        if (device && isRemovableMediaDrive(*device)) drives.push_back(*device);
+    }
+    return drives;
+}
+
 std::vector<std::string> physicalDiskNames(const std::string& sysRoot) {
     std::vector<std::string> names;
     for (const auto& device : allWholeDevices(sysRoot))

@@ -34,6 +34,11 @@ std::optional<BlockDevice> blockDeviceByName(const std::string& sysRoot, const s
 std::optional<BlockDevice> blockDeviceForSource(const std::string& sysRoot, const std::string& source);
 // Every entry of /sys/block, in natural order of the kernel names.
 std::vector<BlockDevice> allWholeDevices(const std::string& sysRoot);
+// The whole devices that are drives with a letter of their own whether or not a medium is
+// mounted: optical, floppy and removable disks. Reads the few attributes that decide this
+// for every entry of /sys/block and everything else only for those drives (a machine has
+// many loop and RAM devices that never get a letter of their own).
+std::vector<BlockDevice> removableMediaDrives(const std::string& sysRoot);
 // Order of disk names: sd/vd/hd/xvd disks by the number their letters spell (sdz < sdaa),
 // other names in natural order (nvme2n1 < nvme10n1); families alphabetically.
 bool diskNameLess(const std::string& a, const std::string& b);

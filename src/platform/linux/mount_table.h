@@ -1,4 +1,4 @@
-// The mount table and the file-system table as libmount reads them.
+// The mount table and the file-system table.
 #pragma once
 
 #include <string>
@@ -17,8 +17,8 @@ struct MountEntry {
     std::string fsType;
     std::string options;   // the mount's own options ("rw,relatime")
     bool readOnly = false;
-    bool netfs = false;    // libmount's network file-system list
-    bool pseudo = false;   // libmount's pseudo file-system list
+    bool netfs = false;    // a network file-system type (isNetworkFsType)
+    bool pseudo = false;   // a file system of the kernel's own views (proc, sysfs, cgroup ...)
     bool netdev = false;   // fstab option _netdev
 };
 
@@ -27,8 +27,8 @@ std::vector<MountEntry> readMountTable(const std::string& path);
 // Entries of an fstab file; empty when unreadable.
 std::vector<MountEntry> readFstab(const std::string& path);
 
-// File-system types whose mounts are network connections: libmount's list plus kernel and
-// FUSE clients it lacks (ceph, davfs, rclone ...).
+// File-system types whose mounts are network connections: the kernel's network clients
+// and the FUSE clients of remote stores (ceph, davfs, rclone ...).
 bool isNetworkFsType(const std::string& fsType);
 // RAM-backed file systems that carry no device.
 bool isRamFsType(const std::string& fsType);

@@ -196,10 +196,7 @@ std::vector<VolumeCandidate> collectVolumes(const std::string& sysRoot, const st
 
     // Removable, optical and floppy drives have a letter with or without a mounted medium;
     // the drive's first mounted volume carries the drive's own name.
-    for (const BlockDevice& disk : allWholeDevices(sysRoot)) {
-        bool drive = disk.kind == BlockKind::Optical || disk.kind == BlockKind::Floppy ||
-                     (disk.kind == BlockKind::Disk && disk.removable);
-        if (!drive) continue;
+    for (const BlockDevice& disk : removableMediaDrives(sysRoot)) {
         std::string identity = "dev:" + deviceIdentity(sysRoot, disk);
         std::vector<VolumeCandidate*> mine;
         for (auto& candidate : candidates)

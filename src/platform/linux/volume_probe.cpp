@@ -28,10 +28,12 @@ std::string blkidTypeOf(const std::string& mountedType) {
     return mountedType;
 }
 
-bool probeWithBlkid(const std::string& path, VolumeIdentity& identity, const std::string& onlyType) {
-    if (::access(path.c_str(), R_OK) != 0) return false;
+enum class ProbeResult { Found, NotFound, Unreadable };
+
+ProbeResult probeWithBlkid(const std::string& path, VolumeIdentity& identity, const std::string& onlyType) {
+    if (::access(path.c_str(), R_OK) != 0) return ProbeResult::Unreadable;
     blkid_probe probe = blkid_new_probe_from_filename(path.c_str());
-    if (!probe) return false;
+    if (!probe) return ProbeResult::Unreadable;
     blkid_probe_enable_superblocks(probe, 1);
     blkid_probe_set_superblocks_flags(probe, BLKID_SUBLKS_LABEL | BLKID_SUBLKS_UUID | BLKID_SUBLKS_TYPE |
                                                  BLKID_SUBLKS_VERSION | BLKID_SUBLKS_SECTYPE);
@@ -48,7 +50,7 @@ bool probeWithBlkid(const std::string& path, VolumeIdentity& identity, const std
         identity.known = true;
     }
     blkid_free_probe(probe);
-    return found;
+    return found ? ProbeResult::Found : ProbeResult::NotFound;
 }
 
 }  // namespace
@@ -58,8 +60,14 @@ VolumeIdentity probeVolume(const std::string& sysRoot, const std::string& node, 
     VolumeIdentity identity;
     std::string path = sysRoot == "/" ? node : sysRoot + node;
     const std::string hint = blkidTypeOf(mountedType);
-    if (!node.empty() && !hint.empty() && probeWithBlkid(path, identity, hint)) return identity;
-    if (!node.empty() && probeWithBlkid(path, identity, {})) return identity;
+    // The mounted type is tried first; every type only when that finds nothing. A device
+    // that cannot be opened (no rights) is not tried a second time.
+    ProbeResult result = ProbeResult::Unreadable;
+    if (!node.empty() && !hint.empty()) result = probeWithBlkid(path, identity, hint);
+    if (result == ProbeResult::Found) return identity;
+    if (!node.empty() && (hint.empty() || result == ProbeResult::NotFound) &&
+        probeWithBlkid(path, identity, {}) == ProbeResult::Found)
+        return identity;
     UdevRecord record = readUdevRecord(sysRoot, major, minor);
     if (!record.present || record.value("ID_FS_TYPE").empty()) return identity;
     identity.type = record.value("ID_FS_TYPE");
