@@ -88,6 +88,8 @@ public slots:
 protected:
     void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
+    // A new desktop palette recolours the bottom panel and its address.
+    void changeEvent(QEvent* event) override;
 
 private:
     void FormCreate();
@@ -125,6 +127,10 @@ private:
     DriveListView* ListView1 = nullptr;
     std::unique_ptr<SurveyListSinkImpl> m_sink;
     QLabel* Label5 = nullptr;
+    QWidget* m_panel = nullptr;
+    QLabel* m_address = nullptr;
+    bool m_applyingTheme = false;
+    void applyThemeColours();
     QTimer* Timer1 = nullptr;
     QToolBar* ToolBar1 = nullptr;
     QCheckBox* CheckBox1 = nullptr;

@@ -98,10 +98,15 @@ TEST_F(ToolWindows, SmallReports) {
     std::unique_ptr<QWidget> usb(createUsbDrivesWindow(*m_context));
     EXPECT_EQ(usb->windowTitle(), "USB Drives");
     auto* memo = child<QPlainTextEdit>(usb.get(), "Memo1");
-    EXPECT_EQ(memo->toPlainText(), "Memo1");
-    child<QPushButton>(usb.get(), "Button1")->click();
-    EXPECT_TRUE(memo->toPlainText().startsWith("Memo1\n\n Disk Drive 1 is active but not a USB drive.\n\n"));
+    EXPECT_TRUE(memo->toPlainText().isEmpty()) << "no designer text before the first report";
+    EXPECT_FALSE(memo->placeholderText().isEmpty());
+    auto* listButton = child<QPushButton>(usb.get(), "Button1");
+    EXPECT_EQ(listButton->text(), "List USB Drives");
+    listButton->click();
+    listButton->click();
+    EXPECT_TRUE(memo->toPlainText().startsWith("\n Disk Drive 1 is active but not a USB drive.\n\n")) << "one report, the latest";
     EXPECT_TRUE(memo->toPlainText().endsWith("\n\n There are 2 Disk Drives active on this system."));
+    EXPECT_EQ(memo->toPlainText().count("There are 2 Disk Drives"), 1);
     EXPECT_TRUE(m_errors.empty());
 
     std::unique_ptr<QWidget> clusters(createClusterFiguresWindow(*m_context));

@@ -1,6 +1,8 @@
 #include "smart/ui/smart_window.h"
 
+#include "app/column_fitter.h"
 #include "app/jpeg_picture.h"
+#include "app/theme_colours.h"
 
 #include <QComboBox>
 #include <QFrame>
@@ -66,7 +68,7 @@ TfrmSmart::TfrmSmart(app::AppContext& context, QWidget* parent)
     m_status = new QLabel;
     m_status->setObjectName("lblStatus");
     m_status->setWordWrap(true);
-    m_status->setStyleSheet("color: #8a1c1c;");
+    m_status->setStyleSheet(QStringLiteral("color: %1;").arg(app::warningTextColour(palette()).name()));
     grid->addWidget(m_status, row, 0, 1, 2);
 
     auto* picture = new QLabel;
@@ -83,16 +85,21 @@ TfrmSmart::TfrmSmart(app::AppContext& context, QWidget* parent)
     ListView->setRootIsDecorated(false);
     ListView->setSelectionBehavior(QAbstractItemView::SelectRows);
     ListView->setAllColumnsShowFocus(true);
-    ListView->setStyleSheet("QTreeView::item { border-right: 1px solid #d0d0d0; border-bottom: 1px solid #d0d0d0; }");
+    ListView->setStyleSheet(QStringLiteral("QTreeView::item { border-right: 1px solid %1; border-bottom: 1px solid %1; }")
+                                .arg(app::gridLineColour(palette()).name()));
     QStringList headers;
     for (const char* title : kSmartColumns) headers << title;
     ListView->setHeaderLabels(headers);
     ListView->header()->setStretchLastSection(false);
+    QList<int> designedWidths;
     for (int c = 0; c < 10; ++c) {
-        ListView->setColumnWidth(c, kColumns[c].width);
+        designedWidths << kColumns[c].width;
         ListView->headerItem()->setTextAlignment(c, kColumns[c].right ? Qt::AlignRight | Qt::AlignVCenter
                                                                       : Qt::AlignLeft | Qt::AlignVCenter);
     }
+
+    m_fitter = new app::ColumnFitter(*ListView, designedWidths);
+    m_fitter->fit();
 
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 4);
@@ -107,7 +114,7 @@ QWidget* TfrmSmart::buildHeader() {
     auto* header = new QFrame;
     header->setObjectName("Panel1");
     header->setFixedHeight(48);
-    header->setStyleSheet("#Panel1 { background: qlineargradient(x1:0, y1:0, x2:1, y2:0, stop:0 #ffffff, stop:1 #c9daf0); }");
+    header->setStyleSheet(app::headingBandStyle(palette(), header->objectName()));
     auto* column = new QVBoxLayout(header);
     column->setSpacing(0);
     auto* title = new QLabel("S.M.A.R.T. Information");
@@ -161,6 +168,7 @@ void TfrmSmart::showFields() {
             item->setTextAlignment(c, kColumns[c].right ? Qt::AlignRight | Qt::AlignVCenter : Qt::AlignLeft | Qt::AlignVCenter);
         }
     }
+    m_fitter->fit();
 }
 
 }  // namespace zv::smart::ui
