@@ -2,6 +2,7 @@
 // disk machines: controls, columns, the drive boxes when shown twice, the picture.
 #include "app/tool_windows.h"
 #include "platform/sim/sim_platform.h"
+#include "support/readable_lists.h"
 
 #include <gtest/gtest.h>
 
@@ -166,4 +167,62 @@ TEST(SmartWindowUi, NvmeDiskShowsItsHealthLogAsRows) {
     EXPECT_EQ(list->topLevelItem(2)->text(3), "100") << "the spare in the Current column";
     EXPECT_EQ(list->topLevelItem(2)->text(5), "10") << "its threshold in the Threshold column";
     EXPECT_TRUE(w.messages.texts.empty());
+}
+
+// Every list of the two windows, on every drive their boxes offer, shows its captions and
+// texts uncut: in the light and the dark palette, and (run again) at scale 2.
+struct MachineLists {
+    const char* machine;
+    bool attributesShown;  // some disk of the machine answers with S.M.A.R.T. attributes
+};
+
+class ReadableDiskWindows : public ::testing::TestWithParam<MachineLists> {
+protected:
+    void expectSmartListsFit(bool dark) {
+        application();
+        std::unique_ptr<test::PaletteScope> palette;
+        if (dark) palette = std::make_unique<test::PaletteScope>(test::darkPalette());
+        Window w(GetParam().machine, app::createSmartWindow);
+        w.window->show();
+        if (test::runningAtScaleTwo()) {
+            EXPECT_DOUBLE_EQ(w.window->devicePixelRatio(), 2.0);
+        }
+        auto* box = w.child<QComboBox>("cbdrive");
+        auto* list = w.child<QTreeWidget>("ListView");
+        ASSERT_TRUE(box && list);
+        int rowsSeen = 0;
+        for (int item = 0; item < box->count(); ++item) {
+            box->setCurrentIndex(item);
+            rowsSeen += list->topLevelItemCount();
+            EXPECT_EQ(test::cutCells(*list), QStringList()) << box->itemText(item).toStdString();
+        }
+        EXPECT_EQ(rowsSeen > 0, GetParam().attributesShown);
+    }
+};
+
+TEST_P(ReadableDiskWindows, SmartListFitsOnALightPalette) { expectSmartListsFit(false); }
+TEST_P(ReadableDiskWindows, SmartListFitsOnADarkPalette) { expectSmartListsFit(true); }
+
+INSTANTIATE_TEST_SUITE_P(Machines, ReadableDiskWindows, ::testing::Values(MachineLists{"full", false}, MachineLists{"disks-healthy", true},
+                                           MachineLists{"disks-failing", true}));
+
+TEST(ReadableDiskInfo, FlagNamesFitTheirGridCells) {
+    Window w("full", app::createDiskInfoWindow);
+    w.window->show();
+    auto* box = w.child<QComboBox>("cbDrive");
+    auto* flags = w.child<QListWidget>("clbFlags");
+    ASSERT_TRUE(box && flags);
+    bool longNameSeen = false;
+    for (int item = 0; item < box->count(); ++item) {
+        box->setCurrentIndex(item);
+        EXPECT_EQ(test::cutGridItems(*flags), QStringList()) << box->itemText(item).toStdString();
+        EXPECT_GE(flags->gridSize().width(), 205) << "never narrower than designed";
+        longNameSeen = longNameSeen || !flags->findItems("Encrypted File System Support", Qt::MatchExactly).isEmpty();
+    }
+    EXPECT_TRUE(longNameSeen);
+}
+
+TEST(ReadableDiskScale, ListsFitAtScaleTwo) {
+    application();
+    test::expectPassAtScaleTwo(QStringLiteral("Machines/ReadableDiskWindows.*:ReadableDiskInfo.*"));
 }
