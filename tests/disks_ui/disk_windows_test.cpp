@@ -12,6 +12,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QScreen>
 #include <QTreeWidget>
 
 namespace {
@@ -195,6 +196,11 @@ protected:
             box->setCurrentIndex(item);
             rowsSeen += list->topLevelItemCount();
             EXPECT_EQ(test::cutCells(*list), QStringList()) << box->itemText(item).toStdString();
+            // Every column in view, unless the window already spans the screen's width.
+            if (w.window->width() < w.window->screen()->availableGeometry().width()) {
+                EXPECT_LE(list->header()->length(), list->viewport()->width()) << "every column in view";
+            }
+            EXPECT_GE(w.window->width(), 633) << "never narrower than designed";
         }
         EXPECT_EQ(rowsSeen > 0, GetParam().attributesShown);
     }
@@ -204,7 +210,11 @@ TEST_P(ReadableDiskWindows, SmartListFitsOnALightPalette) { expectSmartListsFit(
 TEST_P(ReadableDiskWindows, SmartListFitsOnADarkPalette) { expectSmartListsFit(true); }
 
 INSTANTIATE_TEST_SUITE_P(Machines, ReadableDiskWindows, ::testing::Values(MachineLists{"full", false}, MachineLists{"disks-healthy", true},
-                                           MachineLists{"disks-failing", true}));
+                                           MachineLists{"disks-failing", true}),
+                         [](const auto& info) {
+                             QString name = QString::fromLatin1(info.param.machine);
+                             return name.remove(QLatin1Char('-')).toStdString();
+                         });
 
 TEST(ReadableDiskInfo, FlagNamesFitTheirGridCells) {
     Window w("full", app::createDiskInfoWindow);

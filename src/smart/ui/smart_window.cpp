@@ -12,8 +12,13 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPixmap>
+#include <QScreen>
+#include <QScrollBar>
+#include <QStyle>
 #include <QTreeWidget>
 #include <QVBoxLayout>
+
+#include <algorithm>
 
 // The picture lives in a resource of the static window library: it is registered by hand.
 static void initSmartResources() { Q_INIT_RESOURCE(smart); }
@@ -169,6 +174,22 @@ void TfrmSmart::showFields() {
         }
     }
     m_fitter->fit();
+    widenToList();
+}
+
+// The window keeps its designed size unless the fitted columns need more room: then it grows
+// (within the screen) so that every column is in view without scrolling. It never shrinks
+// while open, so that choosing another drive does not make it jump back and forth.
+void TfrmSmart::widenToList() {
+    // Room for a vertical scroll bar that a longer list may still bring.
+    const int scrollBar = ListView->verticalScrollBar()->isVisible()
+                              ? 0
+                              : style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, ListView->verticalScrollBar());
+    int wanted = width() + ListView->header()->length() - ListView->viewport()->width() + scrollBar;
+    if (const QScreen* shown = screen()) wanted = std::min(wanted, shown->availableGeometry().width());
+    if (wanted <= width()) return;
+    setFixedWidth(wanted);
+    layout()->activate();  // the list takes the new room now, not at the next event round
 }
 
 }  // namespace zv::smart::ui

@@ -41,6 +41,7 @@ private:
     QComboBox* cbdrive = nullptr;
     QTreeWidget* ListView = nullptr;
     app::ColumnFitter* m_fitter = nullptr;
+    void widenToList();
     QLabel* m_status = nullptr;
     std::map<std::string, QLineEdit*> m_edits;
     bool m_filling = false;
