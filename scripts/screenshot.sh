@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# Takes the pictures of docs/: the main window on the full example machine (docs/screenshot.png)
-# and, under docs/screenshots/, the main window and the S.M.A.R.T. window on the example
-# machines, each in a light and a dark desktop palette. The program runs on a virtual X display
+# Takes the pictures of docs/: the main window on the full example machine in a light desktop
+# palette (docs/screenshot.png, shown in the README) and in a dark one
+# (docs/screenshots/main-dark.png), and the S.M.A.R.T. window on the example machines in both
+# (docs/screenshots/smart-MACHINE-PALETTE.png). The program runs on a virtual X display
 # (Xvfb); windows are captured with ImageMagick, the S.M.A.R.T. window is opened by clicking its
 # toolbar button with xdotool. Builds the program first when needed.
 #   scripts/screenshot.sh [BUILD_DIR]
@@ -130,7 +131,11 @@ out="$here/docs/screenshots"
 mkdir -p "$out"
 for palette in light dark; do
   start_program full "$palette"
-  capture Zorvane "$out/main-$palette.png"
+  if [ "$palette" = light ]; then
+    capture Zorvane "$here/docs/screenshot.png"
+  else
+    capture Zorvane "$out/main-$palette.png"
+  fi
   stop_program
   for machine in full disks-healthy disks-failing; do
     start_program "$machine" "$palette"
@@ -139,5 +144,3 @@ for palette in light dark; do
     stop_program
   done
 done
-cp "$out/main-light.png" "$here/docs/screenshot.png"
-echo "wrote $here/docs/screenshot.png"

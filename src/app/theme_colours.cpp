@@ -86,13 +86,14 @@ QColor linkTextColour(const QPalette& palette) {
     return readableOn(QColor(Qt::blue), {palette.color(QPalette::Window)});
 }
 
+QPair<QColor, QColor> headingBandColours(const QPalette& palette) {
+    if (!isDarkPalette(palette)) return {QColor(Qt::white), QColor(0xc9, 0xda, 0xf0)};
+    const QColor window = palette.color(QPalette::Window);
+    return {window, mix(window, palette.color(QPalette::Highlight), 0.35)};
+}
+
 QString headingBandStyle(const QPalette& palette, const QString& objectName) {
-    QColor from(Qt::white);
-    QColor to(0xc9, 0xda, 0xf0);
-    if (isDarkPalette(palette)) {
-        from = palette.color(QPalette::Window);
-        to = mix(from, palette.color(QPalette::Highlight), 0.35);
-    }
+    const auto [from, to] = headingBandColours(palette);
     return QStringLiteral("#%1 { background: qlineargradient(x1:0, y1:0, x2:1, y2:0, stop:0 %2, stop:1 %3); }")
         .arg(objectName, from.name(), to.name());
 }

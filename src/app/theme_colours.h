@@ -7,6 +7,7 @@
 
 #include <QColor>
 #include <QList>
+#include <QPair>
 #include <QPalette>
 #include <QString>
 
@@ -43,7 +44,9 @@ QColor bottomPanelColour(const QPalette& palette);
 QColor addressColour(const QPalette& palette);
 // A link in a dialog: blue.
 QColor linkTextColour(const QPalette& palette);
-// The heading band of the information windows: a style sheet background for `objectName`.
+// The heading band of the information windows: a gradient from the first colour on the left
+// to the second on the right, and the style sheet background made of it for `objectName`.
+QPair<QColor, QColor> headingBandColours(const QPalette& palette);
 QString headingBandStyle(const QPalette& palette, const QString& objectName);
 // The footer band of the Disk Information window.
 QColor footerBandColour(const QPalette& palette);
