@@ -2,6 +2,7 @@
 
 #include "app/drive_list_view.h"
 #include "app/link_label.h"
+#include "app/palette_follower.h"
 #include "app/picture_strip.h"
 #include "app/survey_list_sink.h"
 #include "app/theme_colours.h"
@@ -142,7 +143,7 @@ void TForm1::buildBottomPanel(QWidget* panel) {
     address->setObjectName(QStringLiteral("Label3"));
     address->setFont(namedFont(QStringLiteral("Georgia"), 19, true));
     m_address = address;
-    applyThemeColours();
+    new PaletteFollower(*this, [this] { applyThemeColours(); });
     connect(address, &LinkLabel::clicked, this, [this] { m_dispatcher.run(Command::HomePage); });
 
     auto* show = new QHBoxLayout;
@@ -223,20 +224,12 @@ void TForm1::FormShow() {
 }
 
 void TForm1::applyThemeColours() {
-    if (!m_panel || !m_address || m_applyingTheme) return;
-    m_applyingTheme = true;
+    if (!m_panel || !m_address) return;
     const QPalette window = palette();
     QPalette panel = m_panel->palette();
     panel.setColor(QPalette::Window, bottomPanelColour(window));
     m_panel->setPalette(panel);
     m_address->setStyleSheet(QStringLiteral("color: %1;").arg(addressColour(window).name()));
-    m_applyingTheme = false;
-}
-
-void TForm1::changeEvent(QEvent* event) {
-    QMainWindow::changeEvent(event);
-    if (event->type() == QEvent::PaletteChange || event->type() == QEvent::ApplicationPaletteChange)
-        applyThemeColours();
 }
 
 void TForm1::closeEvent(QCloseEvent* event) {

@@ -88,8 +88,6 @@ public slots:
 protected:
     void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
-    // A new desktop palette recolours the bottom panel and its address.
-    void changeEvent(QEvent* event) override;
 
 private:
     void FormCreate();
@@ -129,7 +127,7 @@ private:
     QLabel* Label5 = nullptr;
     QWidget* m_panel = nullptr;
     QLabel* m_address = nullptr;
-    bool m_applyingTheme = false;
+    // The bottom panel and its address in the colours of the current palette.
     void applyThemeColours();
     QTimer* Timer1 = nullptr;
     QToolBar* ToolBar1 = nullptr;

@@ -46,7 +46,9 @@ QColor readableOn(const QColor& colour, const QList<QColor>& backgrounds, double
     const QColor hsl = colour.toHsl();
     // Lightness in steps of 1/255: the first step that reads is the colour nearest the original.
     for (int lightness = hsl.lightness(); lightness >= 0 && lightness <= 255; lightness += lighten ? 1 : -1) {
-        const QColor candidate = QColor::fromHsl(hsl.hslHue(), hsl.hslSaturation(), lightness).toRgb();
+        // Whole 8-bit channels, as a style sheet or a colour name would give the colour back.
+        const QColor exact = QColor::fromHsl(hsl.hslHue(), hsl.hslSaturation(), lightness).toRgb();
+        const QColor candidate(exact.red(), exact.green(), exact.blue());
         if (readsOnAll(candidate, backgrounds, ratio)) return candidate;
     }
     return lighten ? QColor(Qt::white) : QColor(Qt::black);

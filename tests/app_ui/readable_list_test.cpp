@@ -115,9 +115,11 @@ TEST_F(ReadableListTest, ThePanelFollowsAPaletteChangeWhileOpen) {
     {
         PaletteScope dark(darkPalette());
         QApplication::processEvents();
+        QApplication::processEvents();
         EXPECT_EQ(panel->palette().color(QPalette::Window), darkPalette().color(QPalette::Window));
     }
     QApplication::processEvents();
+        QApplication::processEvents();
     EXPECT_EQ(panel->palette().color(QPalette::Window), QColor(Qt::white));
 }
 

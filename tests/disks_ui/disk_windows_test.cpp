@@ -2,6 +2,7 @@
 // disk machines: controls, columns, the drive boxes when shown twice, the picture.
 #include "app/tool_windows.h"
 #include "platform/sim/sim_platform.h"
+#include "app/theme_colours.h"
 #include "support/readable_lists.h"
 
 #include <gtest/gtest.h>
@@ -230,6 +231,24 @@ TEST(ReadableDiskInfo, FlagNamesFitTheirGridCells) {
         longNameSeen = longNameSeen || !flags->findItems("Encrypted File System Support", Qt::MatchExactly).isEmpty();
     }
     EXPECT_TRUE(longNameSeen);
+}
+
+TEST(ReadableDiskWindowsTheme, WindowsFollowAPaletteChangeWhileOpen) {
+    Window w("disks-failing", app::createSmartWindow);
+    w.window->show();
+    auto* status = w.child<QLabel>("lblStatus");
+    const auto statusColour = [&] { return QColor(status->styleSheet().section(':', 1).remove(';').trimmed()); };
+    EXPECT_EQ(statusColour(), app::warningTextColour(QApplication::palette()));
+    {
+        test::PaletteScope dark(test::darkPalette());
+        QApplication::processEvents();
+        QApplication::processEvents();
+        EXPECT_EQ(statusColour(), app::warningTextColour(test::darkPalette()));
+        EXPECT_GE(app::contrastRatio(statusColour(), test::darkPalette().color(QPalette::Window)), app::kReadableContrast);
+    }
+    QApplication::processEvents();
+        QApplication::processEvents();
+    EXPECT_EQ(statusColour(), app::warningTextColour(QApplication::palette()));
 }
 
 TEST(ReadableDiskScale, ListsFitAtScaleTwo) {

@@ -1,6 +1,7 @@
 #include "diskinfo/ui/disk_info_window.h"
 
 #include "app/column_fit.h"
+#include "app/palette_follower.h"
 #include "app/theme_colours.h"
 
 #include <QComboBox>
@@ -62,13 +63,17 @@ TfrmDiskInfo::TfrmDiskInfo(app::AppContext& context, QWidget* parent)
 
     connect(cbDrive, qOverload<int>(&QComboBox::currentIndexChanged), this, &TfrmDiskInfo::cbDriveChange);
     connect(clbFlags, &QListWidget::itemClicked, this, &TfrmDiskInfo::clbFlagsClick);
+    new app::PaletteFollower(*this, [this] {
+        m_heading->setStyleSheet(app::headingBandStyle(palette(), m_heading->objectName()));
+        m_footer->setStyleSheet(QStringLiteral("background: %1;").arg(app::footerBandColour(palette()).name()));
+    });
 }
 
 QWidget* TfrmDiskInfo::buildHeader() {
     auto* header = new QFrame;
     header->setObjectName("Panel1");
     header->setFixedHeight(44);
-    header->setStyleSheet(app::headingBandStyle(palette(), header->objectName()));
+    m_heading = header;
     auto* row = new QHBoxLayout(header);
     auto* title = new QLabel("Hard Disk Information");
     QFont font = title->font();
@@ -141,7 +146,7 @@ QWidget* TfrmDiskInfo::buildFields() {
 QWidget* TfrmDiskInfo::buildFooter() {
     auto* footer = new QFrame;
     footer->setFixedHeight(22);
-    footer->setStyleSheet(QStringLiteral("background: %1;").arg(app::footerBandColour(palette()).name()));
+    m_footer = footer;
     auto* row = new QHBoxLayout(footer);
     row->setContentsMargins(8, 0, 8, 0);
     auto* address = new QLabel("https://zorvane.example.org");

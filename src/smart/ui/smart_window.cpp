@@ -2,6 +2,7 @@
 
 #include "app/column_fitter.h"
 #include "app/jpeg_picture.h"
+#include "app/palette_follower.h"
 #include "app/theme_colours.h"
 
 #include <QComboBox>
@@ -73,7 +74,6 @@ TfrmSmart::TfrmSmart(app::AppContext& context, QWidget* parent)
     m_status = new QLabel;
     m_status->setObjectName("lblStatus");
     m_status->setWordWrap(true);
-    m_status->setStyleSheet(QStringLiteral("color: %1;").arg(app::warningTextColour(palette()).name()));
     grid->addWidget(m_status, row, 0, 1, 2);
 
     auto* picture = new QLabel;
@@ -90,8 +90,6 @@ TfrmSmart::TfrmSmart(app::AppContext& context, QWidget* parent)
     ListView->setRootIsDecorated(false);
     ListView->setSelectionBehavior(QAbstractItemView::SelectRows);
     ListView->setAllColumnsShowFocus(true);
-    ListView->setStyleSheet(QStringLiteral("QTreeView::item { border-right: 1px solid %1; border-bottom: 1px solid %1; }")
-                                .arg(app::gridLineColour(palette()).name()));
     QStringList headers;
     for (const char* title : kSmartColumns) headers << title;
     ListView->setHeaderLabels(headers);
@@ -113,13 +111,22 @@ TfrmSmart::TfrmSmart(app::AppContext& context, QWidget* parent)
     layout->addWidget(ListView, 1);
 
     connect(cbdrive, &QComboBox::currentTextChanged, this, &TfrmSmart::cbdriveChange);
+    new app::PaletteFollower(*this, [this] { applyThemeColours(); });
+}
+
+void TfrmSmart::applyThemeColours() {
+    const QPalette colours = palette();
+    m_status->setStyleSheet(QStringLiteral("color: %1;").arg(app::warningTextColour(colours).name()));
+    ListView->setStyleSheet(QStringLiteral("QTreeView::item { border-right: 1px solid %1; border-bottom: 1px solid %1; }")
+                                .arg(app::gridLineColour(colours).name()));
+    m_heading->setStyleSheet(app::headingBandStyle(colours, m_heading->objectName()));
 }
 
 QWidget* TfrmSmart::buildHeader() {
     auto* header = new QFrame;
     header->setObjectName("Panel1");
     header->setFixedHeight(48);
-    header->setStyleSheet(app::headingBandStyle(palette(), header->objectName()));
+    m_heading = header;
     auto* column = new QVBoxLayout(header);
     column->setSpacing(0);
     auto* title = new QLabel("S.M.A.R.T. Information");

@@ -42,6 +42,8 @@ private:
     QTreeWidget* ListView = nullptr;
     app::ColumnFitter* m_fitter = nullptr;
     void widenToList();
+    void applyThemeColours();
+    QWidget* m_heading = nullptr;
     QLabel* m_status = nullptr;
     std::map<std::string, QLineEdit*> m_edits;
     bool m_filling = false;
