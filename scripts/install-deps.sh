@@ -21,7 +21,7 @@ test_packages=(
   xfsprogs btrfs-progs dosfstools exfatprogs ntfs-3g fusefat fuse3 sshfs openssh-server openssh-client
   xvfb xauth fonts-dejavu-core fio locales
   # the main window's screenshot (scripts/screenshot.sh)
-  imagemagick x11-utils
+  imagemagick x11-utils xdotool
   # packaging: the .deb (scripts/package.sh), its checks and the install-tree test
   dpkg-dev file lintian desktop-file-utils appstream bash-completion librsvg2-bin
 )

@@ -1,5 +1,7 @@
 #include "actions/drive_hiding.h"
 
+#include "survey/platform_family.h"
+
 #include <string>
 
 namespace zv::actions {
@@ -95,6 +97,28 @@ bool UnhideDriveLetter(platform::Platform& platform, char letter) {
     return unhideDriveLetter(platform, letter) == PolicyChange::Written;
 }
 
+// On Windows the value hides the letter in Explorer after a restart. On Linux no file manager
+// reads it: it is Zorvane's own mark, shown in the Visibility column from the next refresh.
+std::string DriveHidingCommands::hiddenText(const std::string& drive) {
+    if (survey::isLinuxSystem(m_platform))
+        return "Drive " + drive + " has now been hidden. Zorvane marks it \"Hidden\" from the next refresh of its list. "
+               "File managers do not read this mark: the drive stays visible and usable there.";
+    return "Drive " + drive +
+           " has now been hidden. You must restart windows for change to take effect. Note: Drive will still be visible "
+           "in Zorvane.";
+}
+
+std::string DriveHidingCommands::unhiddenText(const std::string& drive) {
+    if (survey::isLinuxSystem(m_platform))
+        return "Drive " + drive + " has now been unhidden. Zorvane marks it \"Visible\" from the next refresh of its list.";
+    return "Drive " + drive + " has now been Unhidden. You must restart windows for change to take effect.";
+}
+
+std::string DriveHidingCommands::notSavedReason() {
+    if (survey::isLinuxSystem(m_platform)) return "Zorvane's settings file could not be written.";
+    return "the policy value \"NoDrives\" could not be written to the registry.";
+}
+
 void DriveHidingCommands::HideDrive1Click(std::optional<char> selected) {
     if (!selected) {
         m_messages.messageDialog(kNotHighlighted, DialogKind::Warning, DialogButtons::Ok);
@@ -106,15 +130,11 @@ void DriveHidingCommands::HideDrive1Click(std::optional<char> selected) {
         return;
     // A refused write is reported: confirming it would tell the user something untrue.
     if (hideDriveLetter(m_platform, *selected) == PolicyChange::Failed) {
-        m_messages.messageDialog("Drive " + drive + " has not been hidden: the policy value \"NoDrives\" could not be "
-                                 "written to the registry.",
-                                 DialogKind::Error, DialogButtons::Ok);
+        m_messages.messageDialog("Drive " + drive + " has not been hidden: " + notSavedReason(), DialogKind::Error,
+                                 DialogButtons::Ok);
         return;
     }
-    m_messages.messageDialog("Drive " + drive +
-                                 " has now been hidden. You must restart windows for change to take effect. Note: "
-                                 "Drive will still be visible in Zorvane.",
-                             DialogKind::Information, DialogButtons::Ok);
+    m_messages.messageDialog(hiddenText(drive), DialogKind::Information, DialogButtons::Ok);
 }
 
 void DriveHidingCommands::UnhideDrive1Click(std::optional<char> selected) {
@@ -124,14 +144,11 @@ void DriveHidingCommands::UnhideDrive1Click(std::optional<char> selected) {
     }
     const std::string drive = std::string(1, *selected) + ":";
     if (unhideDriveLetter(m_platform, *selected) == PolicyChange::Failed) {
-        m_messages.messageDialog("Drive " + drive + " has not been unhidden: the policy value \"NoDrives\" could not "
-                                 "be written to the registry.",
-                                 DialogKind::Error, DialogButtons::Ok);
+        m_messages.messageDialog("Drive " + drive + " has not been unhidden: " + notSavedReason(), DialogKind::Error,
+                                 DialogButtons::Ok);
         return;
     }
-    m_messages.messageDialog("Drive " + drive +
-                                 " has now been Unhidden. You must restart windows for change to take effect.",
-                             DialogKind::Information, DialogButtons::Ok);
+    m_messages.messageDialog(unhiddenText(drive), DialogKind::Information, DialogButtons::Ok);
 }
 
 void DriveHidingCommands::Unhide2Click(std::optional<char> selected) {

@@ -8,6 +8,7 @@
 
 #include <functional>
 #include <optional>
+#include <string>
 
 namespace zv::actions {
 
@@ -52,6 +53,11 @@ public:
     void Unhide2Click(std::optional<char> selected);
 
 private:
+    // The texts that tell what hiding does and when, in the terms of the system in use.
+    std::string hiddenText(const std::string& drive);
+    std::string unhiddenText(const std::string& drive);
+    std::string notSavedReason();
+
     platform::Platform& m_platform;
     IMessages& m_messages;
     std::function<void()> m_refresh;

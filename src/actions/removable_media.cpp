@@ -1,5 +1,6 @@
 #include "actions/removable_media.h"
 
+#include "diskinfo/system_message.h"
 #include "optical/media_profiles.h"
 #include "optical/mmc_commands.h"
 
@@ -12,6 +13,12 @@ namespace zv::actions {
 using namespace zv::win;
 
 namespace {
+
+// A number never stands alone: ": <the system's words>", or "" when the system has none.
+std::string wordsAfterNumber(platform::Platform& platform, DWORD error) {
+    const std::string words = diskinfo::systemMessage(platform, error);
+    return words.empty() ? std::string() : ": " + words;
+}
 
 std::string rootPath(char letter) { return std::string(1, letter) + ":\\"; }
 
@@ -54,9 +61,8 @@ void RemovableMediaCommands::EjectMedia1Click(std::optional<char> selected) {
         throw CommandError("The selected drive is not a CD/DVD drive.");
     DWORD error = 0;
     if (!EjectDriveMedia(std::string(1, letter) + ":", &error)) {
-        char text[48];
-        std::snprintf(text, sizeof text, "Eject Failed: %d", int(error));
-        m_messages.showMessage(text);
+        const std::string words = diskinfo::systemMessage(m_platform, error);
+        m_messages.showMessage("Eject Failed: " + std::to_string(error) + (words.empty() ? "" : " (" + words + ")"));
     }
 }
 
@@ -108,7 +114,7 @@ bool RemovableMediaCommands::SetDoorLock(char letter, bool lock) {
                                  DialogButtons::Ok);
     } else {
         m_messages.messageDialog(drive + (lock ? "could not be locked" : "could not be unlocked") + " (error " +
-                                     std::to_string(error) + ").",
+                                     std::to_string(error) + wordsAfterNumber(m_platform, error) + ").",
                                  DialogKind::Error, DialogButtons::Ok);
     }
     return m_lastSucceeded;

@@ -1,6 +1,7 @@
 #include "app/about_box.h"
 
 #include "app/link_label.h"
+#include "app/theme_colours.h"
 
 #include <QDialogButtonBox>
 #include <QLabel>
@@ -32,7 +33,7 @@ TAboutBox::TAboutBox(QWidget* parent, std::function<void()> openHomePage) : QDia
     note->setObjectName(QStringLiteral("Label4"));
     auto* link = new LinkLabel(QStringLiteral("<u>zorvane.example.org</u>"), this);
     link->setObjectName(QStringLiteral("Label2"));
-    link->setStyleSheet(QStringLiteral("color: blue;"));
+    link->setStyleSheet(QStringLiteral("color: %1;").arg(linkTextColour(palette()).name()));
     connect(link, &LinkLabel::clicked, this, [openHomePage] {
         if (openHomePage) openHomePage();
     });

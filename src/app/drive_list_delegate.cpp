@@ -2,6 +2,7 @@
 
 #include "app/drive_list_view.h"
 #include "app/drive_row_style.h"
+#include "app/theme_colours.h"
 
 namespace zv::app {
 
@@ -9,18 +10,19 @@ void DriveListDelegate::initStyleOption(QStyleOptionViewItem* option, const QMod
     QStyledItemDelegate::initStyleOption(option, index);
     if (option->state & QStyle::State_Selected) return;
 
+    const RowColours colours = rowColours(option->palette);
     const bool driveCell = index.column() == 0;
     if (isShadedRow(index.row())) {
-        option->backgroundBrush = driveCell ? driveCellShade() : otherCellShade();
-        option->palette.setColor(QPalette::Text, Qt::black);
+        option->backgroundBrush = driveCell ? colours.driveCellShade : colours.otherCellShade;
+        option->palette.setColor(QPalette::Text, colours.shadedText);
     }
     if (driveCell) return;
 
     const auto flag = static_cast<RowTextFlag>(index.siblingAtColumn(0).data(DriveListView::TextFlagRole).toInt());
     switch (flag) {
-    case RowTextFlag::LowSpace: option->palette.setColor(QPalette::Text, lowSpaceText()); break;
-    case RowTextFlag::Hidden: option->palette.setColor(QPalette::Text, hiddenText()); break;
-    case RowTextFlag::Inactive: option->palette.setColor(QPalette::Text, inactiveText()); break;
+    case RowTextFlag::LowSpace: option->palette.setColor(QPalette::Text, colours.lowSpaceText); break;
+    case RowTextFlag::Hidden: option->palette.setColor(QPalette::Text, colours.hiddenText); break;
+    case RowTextFlag::Inactive: option->palette.setColor(QPalette::Text, colours.inactiveText); break;
     case RowTextFlag::Normal: break;
     }
 }

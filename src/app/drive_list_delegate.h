@@ -1,6 +1,7 @@
 // Paints the drive list's cells from each row's view state: the shading of rows at odd
 // positions (a lighter shade in the Drive cell), black text on shaded rows, and the maroon,
-// blue and gray text of cells 2 to 14. Selected rows take the style's highlight colours only.
+// blue and gray text of cells 2 to 14, all matched to the view's palette (theme_colours.h).
+// Selected rows take the style's highlight colours only.
 #pragma once
 
 #include <QStyledItemDelegate>
@@ -11,12 +12,6 @@ class DriveListDelegate final : public QStyledItemDelegate {
     Q_OBJECT
 public:
     using QStyledItemDelegate::QStyledItemDelegate;
-
-    static QColor driveCellShade() { return QColor(226, 235, 252); }
-    static QColor otherCellShade() { return QColor(207, 222, 250); }
-    static QColor lowSpaceText() { return QColor(128, 0, 0); }
-    static QColor hiddenText() { return QColor(0, 0, 255); }
-    static QColor inactiveText() { return QColor(128, 128, 128); }
 
     // The option a cell is painted with (background brush and text colour set).
     // `selected`: as the view paints a selected row.

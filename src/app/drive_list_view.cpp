@@ -1,5 +1,6 @@
 #include "app/drive_list_view.h"
 
+#include "app/column_fitter.h"
 #include "app/drive_list_delegate.h"
 #include "app/drive_row_style.h"
 
@@ -38,8 +39,9 @@ DriveListView::DriveListView(QWidget* parent) : QTreeWidget(parent) {
     QStringList captions;
     for (const char* caption : survey::kDriveListCaptions) captions << QString::fromLatin1(caption);
     setHeaderLabels(captions);
+    QList<int> designedWidths;
     for (int column = 0; column < 14; ++column) {
-        setColumnWidth(column, kColumns[column].width);
+        designedWidths << kColumns[column].width;
         headerItem()->setTextAlignment(column, kColumns[column].alignment | Qt::AlignVCenter);
     }
     header()->setSectionsClickable(false);
@@ -58,7 +60,11 @@ DriveListView::DriveListView(QWidget* parent) : QTreeWidget(parent) {
     setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     setFont(listFont());
     setItemDelegate(new DriveListDelegate(this));
+    m_fitter = new ColumnFitter(*this, designedWidths);
+    fitColumns();
 }
+
+void DriveListView::fitColumns() { m_fitter->fit(); }
 
 void DriveListView::appendRecord(const survey::DriveRecord& record) {
     auto* item = new QTreeWidgetItem;
@@ -108,6 +114,7 @@ void DriveListView::setBold(bool bold) {
     QFont changed = font();
     changed.setBold(bold);
     setFont(changed);
+    fitColumns();
 }
 
 }  // namespace zv::app

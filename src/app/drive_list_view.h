@@ -9,6 +9,8 @@
 
 namespace zv::app {
 
+class ColumnFitter;
+
 class DriveListView final : public QTreeWidget {
     Q_OBJECT
 public:
@@ -32,7 +34,11 @@ public:
     // Bold or regular list font.
     void setBold(bool bold);
 
+    // Widens the columns to their captions and texts; after every fill and font change.
+    void fitColumns();
+
 private:
+    ColumnFitter* m_fitter = nullptr;
     std::string m_decimalSeparator = ".";
 };
 

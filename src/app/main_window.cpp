@@ -2,8 +2,10 @@
 
 #include "app/drive_list_view.h"
 #include "app/link_label.h"
+#include "app/palette_follower.h"
 #include "app/picture_strip.h"
 #include "app/survey_list_sink.h"
+#include "app/theme_colours.h"
 #include "app/window_rules.h"
 
 #include <QApplication>
@@ -104,9 +106,7 @@ void TForm1::buildBottomPanel(QWidget* panel) {
     panel->setObjectName(QStringLiteral("Panel1"));
     panel->setFixedHeight(63);
     panel->setAutoFillBackground(true);
-    QPalette white = panel->palette();
-    white.setColor(QPalette::Window, Qt::white);
-    panel->setPalette(white);
+    m_panel = panel;
 
     const auto boldLabel = [panel](const QString& text) {
         auto* label = new QLabel(text, panel);
@@ -142,7 +142,8 @@ void TForm1::buildBottomPanel(QWidget* panel) {
     auto* address = new LinkLabel(QStringLiteral("zorvane.example.org"), panel);
     address->setObjectName(QStringLiteral("Label3"));
     address->setFont(namedFont(QStringLiteral("Georgia"), 19, true));
-    address->setStyleSheet(QStringLiteral("color: #1c3f94;"));
+    m_address = address;
+    new PaletteFollower(*this, [this] { applyThemeColours(); });
     connect(address, &LinkLabel::clicked, this, [this] { m_dispatcher.run(Command::HomePage); });
 
     auto* show = new QHBoxLayout;
@@ -220,6 +221,15 @@ void TForm1::showEvent(QShowEvent* event) {
 
 void TForm1::FormShow() {
     if (!m_noRefresh) m_dispatcher.run(Command::Refresh);
+}
+
+void TForm1::applyThemeColours() {
+    if (!m_panel || !m_address) return;
+    const QPalette window = palette();
+    QPalette panel = m_panel->palette();
+    panel.setColor(QPalette::Window, bottomPanelColour(window));
+    m_panel->setPalette(panel);
+    m_address->setStyleSheet(QStringLiteral("color: %1;").arg(addressColour(window).name()));
 }
 
 void TForm1::closeEvent(QCloseEvent* event) {

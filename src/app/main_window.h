@@ -125,6 +125,10 @@ private:
     DriveListView* ListView1 = nullptr;
     std::unique_ptr<SurveyListSinkImpl> m_sink;
     QLabel* Label5 = nullptr;
+    QWidget* m_panel = nullptr;
+    QLabel* m_address = nullptr;
+    // The bottom panel and its address in the colours of the current palette.
+    void applyThemeColours();
     QTimer* Timer1 = nullptr;
     QToolBar* ToolBar1 = nullptr;
     QCheckBox* CheckBox1 = nullptr;

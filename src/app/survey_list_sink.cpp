@@ -28,6 +28,7 @@ void SurveyListSinkImpl::beginUpdate() {
 void SurveyListSinkImpl::endUpdate() {
     if (!m_updating) return;
     m_updating = false;
+    m_list.fitColumns();
     m_list.setUpdatesEnabled(true);
 }
 

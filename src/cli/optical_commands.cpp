@@ -175,7 +175,7 @@ constexpr const char* kMediaHelp =
 
 constexpr const char* kEjectHelp =
     "Ejects the medium of the CD/DVD or removable drive X: as the main window's \"Eject\n"
-    "Media\" does, printing its messages (\"Eject Failed: N\" with the system's error code).\n"
+    "Media\" does, printing its messages (\"Eject Failed: N (words)\" with the system's error code and its message text).\n"
     "File systems mounted from the drive are unmounted first. Exit status 1 when the\n"
     "request failed.\n";
 

@@ -11,4 +11,9 @@ namespace zv::survey {
 // exist only where the machine says so.
 bool isNtFamily(platform::Platform& platform);
 
+// True when the system is Linux: its version text names the Linux kernel ("Linux 6.1.0"), as
+// the Linux backend's does. Messages that would describe Windows behaviour describe Linux's
+// instead. A failed version query counts as not Linux.
+bool isLinuxSystem(platform::Platform& platform);
+
 }  // namespace zv::survey

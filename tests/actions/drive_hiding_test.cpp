@@ -120,6 +120,26 @@ TEST_F(DriveHidingTest, HideAsksFirstAndConfirmsAfterwards) {
     EXPECT_EQ(refreshes, 0) << "hiding does not refresh the list";
 }
 
+// A machine whose system is Linux is told what hiding does there: no file manager reads the
+// value, Zorvane's own list marks the drive at its next refresh.
+TEST_F(DriveHidingTest, OnLinuxTheTextsSayWhatHidingDoesThere) {
+    auto& m = load(machineJson(R"("system": {"version": {"major": 10, "minor": 0, "build": 60100, "service_pack": "Linux 6.1.0"}},
+                                  "drives": [{"letter": "C", "type": 3}, {"letter": "E", "type": 3}])"));
+    ScriptedMessages messages;
+    DriveHidingCommands commands(m, messages, [] {});
+    messages.answers = {DialogResult::Yes};
+    commands.HideDrive1Click('E');
+    ASSERT_EQ(messages.shown.size(), 2u);
+    EXPECT_EQ(messages.shown[1].text,
+              "Drive E: has now been hidden. Zorvane marks it \"Hidden\" from the next refresh of its list. File "
+              "managers do not read this mark: the drive stays visible and usable there.");
+    EXPECT_EQ(storedValue(), 16);
+    commands.UnhideDrive1Click('E');
+    ASSERT_EQ(messages.shown.size(), 3u);
+    EXPECT_EQ(messages.shown[2].text, "Drive E: has now been unhidden. Zorvane marks it \"Visible\" from the next refresh of its list.");
+    for (const auto& shown : messages.shown) EXPECT_EQ(shown.text.find("indows"), std::string::npos) << shown.text;
+}
+
 TEST_F(DriveHidingTest, UnhideNeverAsksAndTheDropDownRefreshes) {
     auto& m = load(machineWithNoDrives("16"));
     ScriptedMessages messages;

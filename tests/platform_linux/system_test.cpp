@@ -1,10 +1,13 @@
 // System facts: version, administrator groups, locale separators, errno codes, entry points.
 #include "platform/api/codec.h"
+#include "platform/linux/linux_context.h"
 #include "platform/linux/linux_platform.h"
 #include "platform/linux/locale_separators.h"
 #include "recorded_tree.h"
 
 #include <cerrno>
+#include <cstring>
+#include <thread>
 #include <clocale>
 #include <cstdlib>
 #include <gtest/gtest.h>
@@ -141,12 +144,37 @@ TEST(System, EntryPointsAndMessages) {
     EXPECT_TRUE(s.FreeLibrary(fmifs));
     EXPECT_EQ(s.LoadLibraryA("user32.dll"), 0u);
     EXPECT_EQ(s.GetLastError(), ERROR_MOD_NOT_FOUND);
-    EXPECT_EQ(s.FormatMessageA(ERROR_NOT_READY), "The device is not ready.\r\n");
-    EXPECT_EQ(s.FormatMessageA(ERROR_CONNECTION_UNAVAIL),
-              "The device is not currently connected but it is a remembered connection.\r\n");
     uint64_t a = s.MonotonicNanoseconds();
     s.Sleep(1);
     EXPECT_GE(s.MonotonicNanoseconds() - a, 1'000'000u);
+}
+
+// The message text of an error is the system's own words for the errno behind it.
+TEST(LinuxSystemMessages, AreTheSystemsWordsForTheErrnoBehindTheCode) {
+    TempFolder folder;
+    auto p = plainPlatform(folder);
+    auto& s = p->system();
+    const auto words = [](int error) { return std::string(std::strerror(error)) + "\r\n"; };
+    // Codes no errno has produced yet: the errno that usually stands for them.
+    std::thread([&] {
+        EXPECT_EQ(s.FormatMessageA(ERROR_NOT_READY), words(ENOMEDIUM));
+        EXPECT_EQ(s.FormatMessageA(ERROR_ACCESS_DENIED), words(EACCES));
+        EXPECT_EQ(s.FormatMessageA(ERROR_SHARING_VIOLATION), words(EBUSY));
+        EXPECT_EQ(s.FormatMessageA(ERROR_PATH_NOT_FOUND), words(ENOENT));
+    }).join();
+    // A code produced from an errno speaks of that errno, on the thread that met it.
+    EXPECT_EQ(win32ErrorFromErrno(ENOTDIR), ERROR_PATH_NOT_FOUND);
+    EXPECT_EQ(s.FormatMessageA(ERROR_PATH_NOT_FOUND), words(ENOTDIR));
+    EXPECT_EQ(win32ErrorFromErrno(EPERM), ERROR_ACCESS_DENIED);
+    EXPECT_EQ(s.FormatMessageA(ERROR_ACCESS_DENIED), words(EPERM));
+    std::thread([&] { EXPECT_EQ(s.FormatMessageA(ERROR_ACCESS_DENIED), words(EACCES)); }).join();
+    // A real failure: opening a file that is not there.
+    const std::string missing = folder.path() + "/not-there";
+    EXPECT_EQ(s.FormatMessageA(win32ErrorFromErrno(::access(missing.c_str(), F_OK) == 0 ? 0 : errno)), words(ENOENT));
+    // Codes no errno stands for keep a text of their own; none speaks of Windows.
+    EXPECT_EQ(s.FormatMessageA(ERROR_MOD_NOT_FOUND), "The specified module could not be found.\r\n");
+    for (DWORD code = 1; code < 3000; ++code)
+        EXPECT_EQ(s.FormatMessageA(code).find("Windows"), std::string::npos) << code;
 }
 
 }  // namespace

@@ -103,7 +103,7 @@ TEST(RemovableMedia, LockedDoorRefusesEject) {
     EXPECT_FALSE(c.commands.lastRequestSucceeded());
     ASSERT_EQ(c.messages.shown.size(), 2u);
     EXPECT_EQ(c.messages.shown[1].kind, "message");
-    EXPECT_EQ(c.messages.shown[1].text, "Eject Failed: 170");
+    EXPECT_EQ(c.messages.shown[1].text, "Eject Failed: 170 (The requested resource is in use)");
     EXPECT_TRUE(readable(*c.m, 'D'));
     c.commands.UnlockCDDoor1Click('D');
     EXPECT_EQ(c.messages.shown.back().text, "CD/DVD Drive D: door now unlocked.");
@@ -143,14 +143,14 @@ TEST(RemovableMedia, LockMessagesForFailures) {
     // A refused request is not confirmed.
     c.commands.LockCDDoor1Click('E');
     EXPECT_EQ(c.messages.shown.back().kind, "Error");
-    EXPECT_EQ(c.messages.shown.back().text, "CD/DVD Drive E: door could not be locked (error 50).");
+    EXPECT_EQ(c.messages.shown.back().text, "CD/DVD Drive E: door could not be locked (error 50: The request is not supported).");
     EXPECT_FALSE(c.commands.lastRequestSucceeded());
 }
 
 TEST(RemovableMedia, OpenFailures) {
     Commands c(machine(opticalDrive("{}", R"("device": 5)")));
     c.commands.EjectMedia1Click('D');
-    EXPECT_EQ(c.texts(), (std::vector<std::string>{"message: Error", "message: Eject Failed: 5"}));
+    EXPECT_EQ(c.texts(), (std::vector<std::string>{"message: Error", "message: Eject Failed: 5 (Access is denied)"}));
     c.messages.shown.clear();
     c.commands.LoadMedia1Click('D');
     EXPECT_EQ(c.texts(), (std::vector<std::string>{"message: Error"}));
@@ -164,7 +164,7 @@ TEST(RemovableMedia, OpenFailures) {
 TEST(RemovableMedia, EjectRefusedByTheDrive) {
     Commands c(machine(opticalDrive(R"({"can_eject": false})")));
     c.commands.EjectMedia1Click('D');
-    EXPECT_EQ(c.texts(), (std::vector<std::string>{"message: Eject Failed: 50"}));
+    EXPECT_EQ(c.texts(), (std::vector<std::string>{"message: Eject Failed: 50 (The request is not supported)"}));
 }
 
 TEST(RemovableMedia, InsertedMediaMessages) {

@@ -2,6 +2,7 @@
 // on the example machine.
 #include "app/tool_windows.h"
 #include "platform/sim/sim_platform.h"
+#include "support/readable_lists.h"
 
 #include <gtest/gtest.h>
 
@@ -11,6 +12,7 @@
 #include <QListWidget>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QTreeWidget>
 
 #include <memory>
@@ -98,10 +100,15 @@ TEST_F(ToolWindows, SmallReports) {
     std::unique_ptr<QWidget> usb(createUsbDrivesWindow(*m_context));
     EXPECT_EQ(usb->windowTitle(), "USB Drives");
     auto* memo = child<QPlainTextEdit>(usb.get(), "Memo1");
-    EXPECT_EQ(memo->toPlainText(), "Memo1");
-    child<QPushButton>(usb.get(), "Button1")->click();
-    EXPECT_TRUE(memo->toPlainText().startsWith("Memo1\n\n Disk Drive 1 is active but not a USB drive.\n\n"));
+    EXPECT_TRUE(memo->toPlainText().isEmpty()) << "no designer text before the first report";
+    EXPECT_FALSE(memo->placeholderText().isEmpty());
+    auto* listButton = child<QPushButton>(usb.get(), "Button1");
+    EXPECT_EQ(listButton->text(), "List USB Drives");
+    listButton->click();
+    listButton->click();
+    EXPECT_TRUE(memo->toPlainText().startsWith("\n Disk Drive 1 is active but not a USB drive.\n\n")) << "one report, the latest";
     EXPECT_TRUE(memo->toPlainText().endsWith("\n\n There are 2 Disk Drives active on this system."));
+    EXPECT_EQ(memo->toPlainText().count("There are 2 Disk Drives"), 1);
     EXPECT_TRUE(m_errors.empty());
 
     std::unique_ptr<QWidget> clusters(createClusterFiguresWindow(*m_context));
@@ -112,6 +119,67 @@ TEST_F(ToolWindows, SmallReports) {
     EXPECT_EQ(rows->topLevelItem(1)->text(1), "8");
     EXPECT_EQ(rows->topLevelItem(0)->text(4), "0");
 }
+
+// The small report windows carry real captions: a title, whole column headers and buttons
+// that say what they do, and their lists show every text uncut, in both palettes.
+class ReadableToolWindows : public ToolWindows, public ::testing::WithParamInterface<bool> {
+protected:
+    void SetUp() override {
+        ToolWindows::SetUp();
+        if (GetParam()) m_dark = std::make_unique<test::PaletteScope>(test::darkPalette());
+    }
+    void TearDown() override { m_dark.reset(); }
+    void expectScale(QWidget* window) {
+        if (test::runningAtScaleTwo()) {
+            EXPECT_DOUBLE_EQ(window->devicePixelRatio(), 2.0);
+        }
+    }
+    std::unique_ptr<test::PaletteScope> m_dark;
+};
+
+TEST_P(ReadableToolWindows, ClusterFiguresShowWholeCaptionsAndFigures) {
+    std::unique_ptr<QWidget> window(createClusterFiguresWindow(*m_context));
+    window->show();
+    expectScale(window.get());
+    EXPECT_EQ(window->windowTitle(), "Cluster Figures");
+    auto* button = child<QPushButton>(window.get(), "Button1");
+    EXPECT_EQ(button->text(), "Refresh");
+    button->click();
+    auto* rows = child<QTreeWidget>(window.get(), "ListView1");
+    ASSERT_GT(rows->topLevelItemCount(), 0);
+    EXPECT_EQ(rows->headerItem()->text(1), "Sectors per Cluster");
+    EXPECT_EQ(rows->headerItem()->text(2), "Bytes per Sector");
+    EXPECT_EQ(test::cutCells(*rows), QStringList());
+}
+
+TEST_P(ReadableToolWindows, BenchmarkRowsFit) {
+    std::unique_ptr<QWidget> window(createBenchmarkWindow(*m_context));
+    window->show();
+    expectScale(window.get());
+    child<QPushButton>(window.get(), "Button1")->click();
+    auto* rows = child<QTreeWidget>(window.get(), "ListView1");
+    ASSERT_GT(rows->topLevelItemCount(), 0);
+    EXPECT_EQ(test::cutCells(*rows), QStringList());
+}
+
+TEST_P(ReadableToolWindows, NoDesignerNamesAreShown) {
+    const std::pair<QWidget* (*)(AppContext&), const char*> windows[] = {
+        {createClusterFiguresWindow, "Cluster Figures"}, {createVolumesWindow, "Volumes"}, {createUsbDrivesWindow, "USB Drives"}};
+    const QRegularExpression designerName(QStringLiteral("^(Form|Button|Memo|ListView|ListBox)\\d+$"));
+    for (const auto& [factory, title] : windows) {
+        std::unique_ptr<QWidget> window(factory(*m_context));
+        EXPECT_EQ(window->windowTitle(), title);
+        for (auto* button : window->findChildren<QPushButton*>())
+            EXPECT_FALSE(designerName.match(button->text()).hasMatch()) << title;
+        for (auto* text : window->findChildren<QPlainTextEdit*>())
+            EXPECT_FALSE(text->toPlainText().contains(QRegularExpression(QStringLiteral("Memo\\d")))) << title;
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Palettes, ReadableToolWindows, ::testing::Values(false, true),
+                         [](const auto& info) { return info.param ? "Dark" : "Light"; });
+
+TEST_F(ToolWindows, ListsFitAtScaleTwo) { test::expectPassAtScaleTwo(QStringLiteral("Palettes/ReadableToolWindows.*")); }
 
 }  // namespace
 }  // namespace zv::app

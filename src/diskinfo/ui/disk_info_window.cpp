@@ -1,5 +1,9 @@
 #include "diskinfo/ui/disk_info_window.h"
 
+#include "app/column_fit.h"
+#include "app/palette_follower.h"
+#include "app/theme_colours.h"
+
 #include <QComboBox>
 #include <QContextMenuEvent>
 #include <QFrame>
@@ -16,6 +20,9 @@ namespace zv::diskinfo::ui {
 namespace {
 
 QString qt(const std::string& text) { return QString::fromStdString(text); }
+
+// The designed width of a cell of the file system flags.
+constexpr int kFlagCellWidth = 205;
 
 // A band of colour standing in for the decorative pictures.
 QFrame* band(const QString& style, int width, int height) {
@@ -56,13 +63,17 @@ TfrmDiskInfo::TfrmDiskInfo(app::AppContext& context, QWidget* parent)
 
     connect(cbDrive, qOverload<int>(&QComboBox::currentIndexChanged), this, &TfrmDiskInfo::cbDriveChange);
     connect(clbFlags, &QListWidget::itemClicked, this, &TfrmDiskInfo::clbFlagsClick);
+    new app::PaletteFollower(*this, [this] {
+        m_heading->setStyleSheet(app::headingBandStyle(palette(), m_heading->objectName()));
+        m_footer->setStyleSheet(QStringLiteral("background: %1;").arg(app::footerBandColour(palette()).name()));
+    });
 }
 
 QWidget* TfrmDiskInfo::buildHeader() {
     auto* header = new QFrame;
     header->setObjectName("Panel1");
     header->setFixedHeight(44);
-    header->setStyleSheet("#Panel1 { background: qlineargradient(x1:0, y1:0, x2:1, y2:0, stop:0 #ffffff, stop:1 #c9daf0); }");
+    m_heading = header;
     auto* row = new QHBoxLayout(header);
     auto* title = new QLabel("Hard Disk Information");
     QFont font = title->font();
@@ -122,7 +133,7 @@ QWidget* TfrmDiskInfo::buildFields() {
     clbFlags->setFlow(QListView::LeftToRight);
     clbFlags->setWrapping(true);
     clbFlags->setResizeMode(QListView::Adjust);
-    clbFlags->setGridSize(QSize(205, 20));
+    clbFlags->setGridSize(QSize(kFlagCellWidth, 20));
     clbFlags->setFixedHeight(90);
 
     auto* layout = new QVBoxLayout(panel);
@@ -135,7 +146,7 @@ QWidget* TfrmDiskInfo::buildFields() {
 QWidget* TfrmDiskInfo::buildFooter() {
     auto* footer = new QFrame;
     footer->setFixedHeight(22);
-    footer->setStyleSheet("background: #dfe8f3;");
+    m_footer = footer;
     auto* row = new QHBoxLayout(footer);
     row->setContentsMargins(8, 0, 8, 0);
     auto* address = new QLabel("https://zorvane.example.org");
@@ -195,6 +206,8 @@ void TfrmDiskInfo::showFields() {
         item->setFlags(item->flags() | Qt::ItemIsUserCheckable);
         item->setCheckState(present ? Qt::Checked : Qt::Unchecked);
     }
+    // Long flag names such as "Encrypted File System Support" widen every cell of the grid.
+    app::fitGridToItems(*clbFlags, kFlagCellWidth);
 }
 
 }  // namespace zv::diskinfo::ui

@@ -30,6 +30,8 @@ protected:
     void contextMenuEvent(QContextMenuEvent* event) override;
 
 private:
+    QWidget* m_heading = nullptr;  // the bands coloured from the palette
+    QWidget* m_footer = nullptr;
     void FormShow();
     void cbDriveChange(int index);
     void clbFlagsClick(QListWidgetItem* item);

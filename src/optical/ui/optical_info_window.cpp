@@ -2,6 +2,7 @@
 
 #include "app/jpeg_picture.h"
 #include "app/link_label.h"
+#include "app/theme_colours.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -84,7 +85,7 @@ QWidget* TfrmOpticalInfo::buildHeader() {
     auto* header = new QFrame;
     header->setObjectName("Panel1");
     header->setFixedHeight(72);
-    header->setStyleSheet("#Panel1 { background: qlineargradient(x1:0, y1:0, x2:1, y2:0, stop:0 #ffffff, stop:1 #c9daf0); }");
+    header->setStyleSheet(app::headingBandStyle(palette(), header->objectName()));
     auto* row = new QHBoxLayout(header);
     auto* title = new QLabel("Optical Information");
     title->setObjectName("Label1");

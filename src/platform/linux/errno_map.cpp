@@ -1,12 +1,15 @@
 // errno -> Win32 error code. One table, so that every part of the backend reports the same
-// code for the same failure.
+// code for the same failure; the errno is noted with the code for the code's message text.
+#include "platform/linux/error_words.h"
 #include "platform/linux/linux_context.h"
 
 #include <cerrno>
 
 namespace zv::lnx {
 
-DWORD win32ErrorFromErrno(int error) {
+namespace {
+
+DWORD codeOfErrno(int error) {
     switch (error) {
     case 0: return ERROR_SUCCESS;
     case EPERM:
@@ -55,6 +58,14 @@ DWORD win32ErrorFromErrno(int error) {
     case ENODATA: return ERROR_NOT_FOUND;
     default: return ERROR_GEN_FAILURE;
     }
+}
+
+}  // namespace
+
+DWORD win32ErrorFromErrno(int error) {
+    const DWORD code = codeOfErrno(error);
+    rememberErrnoOfCode(code, error);
+    return code;
 }
 
 }  // namespace zv::lnx

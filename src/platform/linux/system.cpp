@@ -1,6 +1,7 @@
 // System facts: version (the NT family), the administrator test, locale, clock, messages and
 // the run-time entry points that the logic looks up.
 #include "platform/api/codec.h"
+#include "platform/linux/error_words.h"
 #include "platform/linux/linux_concerns.h"
 #include "platform/linux/linux_parts.h"
 #include "platform/linux/locale_separators.h"
@@ -114,7 +115,7 @@ const std::map<DWORD, const char*>& messageTexts() {
         {ERROR_NO_NETWORK, "The network is not present or not started."},
         {ERROR_CANCELLED, "The operation was canceled by the user."},
         {ERROR_CONNECTION_REFUSED, "The remote computer refused the network connection."},
-        {ERROR_HOST_UNREACHABLE, "The network location cannot be reached. For information about network troubleshooting, see Windows Help."},
+        {ERROR_HOST_UNREACHABLE, "The network location cannot be reached."},
         {ERROR_PRIVILEGE_NOT_HELD, "A required privilege is not held by the client."},
         {ERROR_DISK_CORRUPT, "The disk structure is corrupted and unreadable."},
         {ERROR_FILE_CORRUPT, "The file or directory is corrupted and unreadable."},
@@ -207,7 +208,12 @@ public:
         }
     }
 
+    // The system's own words for the errno behind the code; the fixed texts serve the codes
+    // no errno stands for.
     std::string FormatMessageA(DWORD errorCode) override {
+        if (errorCode != ERROR_SUCCESS) {
+            if (const std::string words = errnoWords(errnoOfCode(errorCode)); !words.empty()) return words + "\r\n";
+        }
         auto it = messageTexts().find(errorCode);
         if (it == messageTexts().end()) {
             m_ctx.setLastError(317);  // ERROR_MR_MID_NOT_FOUND

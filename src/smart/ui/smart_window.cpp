@@ -1,6 +1,9 @@
 #include "smart/ui/smart_window.h"
 
+#include "app/column_fitter.h"
 #include "app/jpeg_picture.h"
+#include "app/palette_follower.h"
+#include "app/theme_colours.h"
 
 #include <QComboBox>
 #include <QFrame>
@@ -10,8 +13,13 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPixmap>
+#include <QScreen>
+#include <QScrollBar>
+#include <QStyle>
 #include <QTreeWidget>
 #include <QVBoxLayout>
+
+#include <algorithm>
 
 // The picture lives in a resource of the static window library: it is registered by hand.
 static void initSmartResources() { Q_INIT_RESOURCE(smart); }
@@ -66,7 +74,6 @@ TfrmSmart::TfrmSmart(app::AppContext& context, QWidget* parent)
     m_status = new QLabel;
     m_status->setObjectName("lblStatus");
     m_status->setWordWrap(true);
-    m_status->setStyleSheet("color: #8a1c1c;");
     grid->addWidget(m_status, row, 0, 1, 2);
 
     auto* picture = new QLabel;
@@ -83,16 +90,19 @@ TfrmSmart::TfrmSmart(app::AppContext& context, QWidget* parent)
     ListView->setRootIsDecorated(false);
     ListView->setSelectionBehavior(QAbstractItemView::SelectRows);
     ListView->setAllColumnsShowFocus(true);
-    ListView->setStyleSheet("QTreeView::item { border-right: 1px solid #d0d0d0; border-bottom: 1px solid #d0d0d0; }");
     QStringList headers;
     for (const char* title : kSmartColumns) headers << title;
     ListView->setHeaderLabels(headers);
     ListView->header()->setStretchLastSection(false);
+    QList<int> designedWidths;
     for (int c = 0; c < 10; ++c) {
-        ListView->setColumnWidth(c, kColumns[c].width);
+        designedWidths << kColumns[c].width;
         ListView->headerItem()->setTextAlignment(c, kColumns[c].right ? Qt::AlignRight | Qt::AlignVCenter
                                                                       : Qt::AlignLeft | Qt::AlignVCenter);
     }
+
+    m_fitter = new app::ColumnFitter(*ListView, designedWidths);
+    m_fitter->fit();
 
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 4);
@@ -101,13 +111,22 @@ TfrmSmart::TfrmSmart(app::AppContext& context, QWidget* parent)
     layout->addWidget(ListView, 1);
 
     connect(cbdrive, &QComboBox::currentTextChanged, this, &TfrmSmart::cbdriveChange);
+    new app::PaletteFollower(*this, [this] { applyThemeColours(); });
+}
+
+void TfrmSmart::applyThemeColours() {
+    const QPalette colours = palette();
+    m_status->setStyleSheet(QStringLiteral("color: %1;").arg(app::warningTextColour(colours).name()));
+    ListView->setStyleSheet(QStringLiteral("QTreeView::item { border-right: 1px solid %1; border-bottom: 1px solid %1; }")
+                                .arg(app::gridLineColour(colours).name()));
+    m_heading->setStyleSheet(app::headingBandStyle(colours, m_heading->objectName()));
 }
 
 QWidget* TfrmSmart::buildHeader() {
     auto* header = new QFrame;
     header->setObjectName("Panel1");
     header->setFixedHeight(48);
-    header->setStyleSheet("#Panel1 { background: qlineargradient(x1:0, y1:0, x2:1, y2:0, stop:0 #ffffff, stop:1 #c9daf0); }");
+    m_heading = header;
     auto* column = new QVBoxLayout(header);
     column->setSpacing(0);
     auto* title = new QLabel("S.M.A.R.T. Information");
@@ -161,6 +180,23 @@ void TfrmSmart::showFields() {
             item->setTextAlignment(c, kColumns[c].right ? Qt::AlignRight | Qt::AlignVCenter : Qt::AlignLeft | Qt::AlignVCenter);
         }
     }
+    m_fitter->fit();
+    widenToList();
+}
+
+// The window keeps its designed size unless the fitted columns need more room: then it grows
+// (within the screen) so that every column is in view without scrolling. It never shrinks
+// while open, so that choosing another drive does not make it jump back and forth.
+void TfrmSmart::widenToList() {
+    // Room for a vertical scroll bar that a longer list may still bring.
+    const int scrollBar = ListView->verticalScrollBar()->isVisible()
+                              ? 0
+                              : style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, ListView->verticalScrollBar());
+    int wanted = width() + ListView->header()->length() - ListView->viewport()->width() + scrollBar;
+    if (const QScreen* shown = screen()) wanted = std::min(wanted, shown->availableGeometry().width());
+    if (wanted <= width()) return;
+    setFixedWidth(wanted);
+    layout()->activate();  // the list takes the new room now, not at the next event round
 }
 
 }  // namespace zv::smart::ui

@@ -14,6 +14,10 @@ class QLabel;
 class QLineEdit;
 class QTreeWidget;
 
+namespace zv::app {
+class ColumnFitter;
+}
+
 namespace zv::smart::ui {
 
 class TfrmSmart final : public QDialog {
@@ -36,6 +40,10 @@ private:
     SmartView m_view;
     QComboBox* cbdrive = nullptr;
     QTreeWidget* ListView = nullptr;
+    app::ColumnFitter* m_fitter = nullptr;
+    void widenToList();
+    void applyThemeColours();
+    QWidget* m_heading = nullptr;
     QLabel* m_status = nullptr;
     std::map<std::string, QLineEdit*> m_edits;
     bool m_filling = false;

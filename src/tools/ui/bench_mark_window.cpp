@@ -1,5 +1,8 @@
 #include "tools/ui/bench_mark_window.h"
 
+#include "app/column_fitter.h"
+#include "app/theme_colours.h"
+
 #include <QApplication>
 #include <QCheckBox>
 #include <QFont>
@@ -60,10 +63,11 @@ TfrmBenchMark::TfrmBenchMark(app::AppContext& context)
     m_listView1->setEditTriggers(QAbstractItemView::NoEditTriggers);
     m_listView1->setHeaderLabels({QStringLiteral("Drive"), QStringLiteral("Type"), QStringLiteral("Test"),
                                   QStringLiteral("Speed"), QStringLiteral("Notes")});
-    m_listView1->setColumnWidth(TypeColumn, 80);
-    m_listView1->setColumnWidth(SpeedColumn, 90);
+    m_fitter = new app::ColumnFitter(*m_listView1, {100, 80, 100, 90, 100});
+    m_fitter->fit();
     m_listView1->headerItem()->setTextAlignment(SpeedColumn, Qt::AlignRight | Qt::AlignVCenter);
-    m_listView1->setStyleSheet(QStringLiteral("QTreeView::item { border: 1px solid #d0d0d0; }"));
+    m_listView1->setStyleSheet(
+        QStringLiteral("QTreeView::item { border: 1px solid %1; }").arg(app::gridLineColour(palette()).name()));
 
     m_listBox1 = new QListWidget(this);
     m_listBox1->setObjectName(QStringLiteral("ListBox1"));
@@ -123,6 +127,7 @@ void TfrmBenchMark::addRow(const BenchmarkRow& row) {
     item->setText(SpeedColumn, QString::fromStdString(row.Speed));
     item->setTextAlignment(SpeedColumn, Qt::AlignRight | Qt::AlignVCenter);
     item->setText(NotesColumn, QString::fromStdString(row.Notes));
+    m_fitter->fit();
 }
 
 }  // namespace zv::tools

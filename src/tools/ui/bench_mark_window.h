@@ -13,6 +13,10 @@ class QPushButton;
 class QSpinBox;
 class QTreeWidget;
 
+namespace zv::app {
+class ColumnFitter;
+}
+
 namespace zv::tools {
 
 class TfrmBenchMark final : public QDialog {
@@ -39,6 +43,7 @@ private:
     QSpinBox* m_sizeMiB;
     QSpinBox* m_runs;
     QTreeWidget* m_listView1;
+    app::ColumnFitter* m_fitter = nullptr;
     QListWidget* m_listBox1;
 };
 

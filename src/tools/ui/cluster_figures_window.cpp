@@ -1,5 +1,6 @@
 #include "tools/ui/cluster_figures_window.h"
 
+#include "app/column_fitter.h"
 #include "tools/cluster_figures.h"
 
 #include <QFrame>
@@ -12,12 +13,13 @@ namespace zv::tools {
 
 TForm6::TForm6(app::AppContext& context) : QDialog(context.mainWindow, Qt::Window), m_context(context) {
     setObjectName(QStringLiteral("Form6"));
-    setWindowTitle(QStringLiteral("Form6"));
+    setWindowTitle(QStringLiteral("Cluster Figures"));
     setModal(false);
 
     auto* top = new QFrame(this);
     top->setFrameShape(QFrame::StyledPanel);
     auto* button1 = new QPushButton(QStringLiteral("Refresh"), top);
+    button1->setToolTip(QStringLiteral("Read the cluster figures of every drive again."));
     button1->setObjectName(QStringLiteral("Button1"));
     auto* topLayout = new QHBoxLayout(top);
     topLayout->addWidget(button1);
@@ -30,7 +32,8 @@ TForm6::TForm6(app::AppContext& context) : QDialog(context.mainWindow, Qt::Windo
     QStringList captions;
     for (const char* caption : kClusterFiguresCaptions) captions << QString::fromLatin1(caption);
     m_listView1->setHeaderLabels(captions);
-    for (int column = 0; column < captions.size(); ++column) m_listView1->setColumnWidth(column, 100);
+    m_fitter = new app::ColumnFitter(*m_listView1, QList<int>(captions.size(), 100));
+    m_fitter->fit();
 
     auto* bottom = new QFrame(this);
     bottom->setFrameShape(QFrame::StyledPanel);
@@ -50,8 +53,12 @@ void TForm6::Button1Click() {
     for (const ClusterFiguresRow& row : readAllClusterFigures(m_context.platform)) {
         auto* item = new QTreeWidgetItem(m_listView1);
         item->setText(0, QString::fromStdString(row.Drive));
-        for (int i = 0; i < 4; ++i) item->setText(i + 1, QString::fromStdString(row.SubItems[i]));
+        for (int i = 0; i < 4; ++i) {
+            item->setText(i + 1, QString::fromStdString(row.SubItems[i]));
+            item->setTextAlignment(i + 1, Qt::AlignRight | Qt::AlignVCenter);
+        }
     }
+    m_fitter->fit();
 }
 
 }  // namespace zv::tools

@@ -8,6 +8,10 @@
 
 class QTreeWidget;
 
+namespace zv::app {
+class ColumnFitter;
+}
+
 namespace zv::tools {
 
 class TForm6 final : public QDialog {
@@ -20,6 +24,7 @@ private:
 
     app::AppContext& m_context;
     QTreeWidget* m_listView1;
+    app::ColumnFitter* m_fitter = nullptr;
 };
 
 }  // namespace zv::tools

@@ -16,8 +16,10 @@ TfrmUSBDrives::TfrmUSBDrives(app::AppContext& context)
 
     m_memo1 = new QPlainTextEdit(this);
     m_memo1->setObjectName(QStringLiteral("Memo1"));
-    m_memo1->setPlainText(QStringLiteral("Memo1"));
-    auto* button1 = new QPushButton(QStringLiteral("Button1"), this);
+    m_memo1->setReadOnly(true);
+    m_memo1->setPlaceholderText(QStringLiteral("Press \"List USB Drives\" to see which disk drives are attached by USB."));
+    auto* button1 = new QPushButton(QStringLiteral("List USB Drives"), this);
+    button1->setToolTip(QStringLiteral("Report every disk drive and whether it is attached by USB."));
     button1->setObjectName(QStringLiteral("Button1"));
 
     auto* layout = new QVBoxLayout(this);
@@ -33,6 +35,8 @@ void TfrmUSBDrives::Button1Click() {
         // A text holding CR LF becomes several lines.
         m_memo1->appendPlainText(QString::fromStdString(text).replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
     };
+    // Each press shows the drives as they are now, not below an older report.
+    m_memo1->clear();
     try {
         runUsbDriveReport(m_context.platform, append);
     } catch (const std::exception& error) {
