@@ -9,6 +9,8 @@ packages=(
   qt6-base-dev qt6-base-dev-tools libgl-dev
   nlohmann-json3-dev libmount-dev libblkid-dev libudev-dev libjpeg62-turbo-dev
   libgtest-dev libgmock-dev
+  # the fuzz targets (scripts/fuzz.sh): clang 14 and its libFuzzer and sanitizer runtimes
+  clang-14 libclang-rt-14-dev
   # the program's helpers on the real machine
   util-linux eject xdg-utils e2fsprogs
   # partition tables written to image files by the disk layout tests
