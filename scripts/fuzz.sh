@@ -66,7 +66,7 @@ for program in "$build"/fuzz/zv_fuzz_*; do
     for reproducer in "$crashes"/*; do
       [ -f "$reproducer" ] || continue
       echo "-- reproducer $reproducer ($(stat -c %s "$reproducer") bytes), replay: $program $reproducer"
-      od -A x -t x1z -v "$reproducer" | head -n 32
+      od -A x -t x1z -v "$reproducer" | head -n 32 || true
     done
   else
     echo "-- $target: ${runs:-?} runs"
