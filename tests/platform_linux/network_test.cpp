@@ -19,35 +19,6 @@ TEST(Network, MountSourcesInUncForm) {
     EXPECT_EQ(uncNameForSource("[fd00::5]:/vol", "nfs4"), "\\\\fd00::5\\vol");
 }
 
-TEST(Network, TypedRemoteNames) {
-    const Remote smb = parseRemote("\\\\winbox\\Public\\docs");
-    EXPECT_EQ(smb.kind, RemoteKind::Smb);
-    EXPECT_EQ(smb.source, "//winbox/Public/docs");
-    EXPECT_EQ(smb.uri, "smb://winbox/Public/docs");
-    const Remote ssh = parseRemote("sftp://build:2222/srv/data");
-    EXPECT_EQ(ssh.kind, RemoteKind::Ssh);
-    EXPECT_EQ(ssh.source, "build:/srv/data");
-    EXPECT_EQ(ssh.port, "2222");
-    EXPECT_EQ(parseRemote("ann@build:/srv/data").kind, RemoteKind::Ssh);
-    const Remote nfs = parseRemote("storage:/export/home");
-    EXPECT_EQ(nfs.kind, RemoteKind::Nfs);
-    EXPECT_EQ(nfs.uri, "nfs://storage/export/home");
-    // A colon after a slash belongs to a local path: no host, no remote (the NFS form took
-    // "/" for the host and gave GIO the address "nfs:///:/a").
-    EXPECT_EQ(parseRemote("/::/a").kind, RemoteKind::Unknown);
-    EXPECT_EQ(parseRemote("/mnt/photos:2023").kind, RemoteKind::Unknown);
-    EXPECT_EQ(parseRemote("dir\\sub:file").kind, RemoteKind::Unknown);
-    EXPECT_EQ(parseRemote("plainword").kind, RemoteKind::Unknown);
-    // An SSH address whose port leaves no host, or whose port is no number.
-    EXPECT_EQ(parseRemote("sftp://://host:2222/path").kind, RemoteKind::Unknown);
-    EXPECT_EQ(parseRemote("sftp://:22/srv").kind, RemoteKind::Unknown);
-    EXPECT_EQ(parseRemote("ssh://build:/srv").kind, RemoteKind::Unknown);
-    EXPECT_EQ(parseRemote("ssh://build:-oProxyCommand=x/srv").kind, RemoteKind::Unknown);
-    // What GIO is given names the same remote again.
-    for (const char* typed : {"\\\\winbox\\Public", "storage:/export", "ann@build:data", "nfs://h/e", "smb://h/s/t"})
-        EXPECT_EQ(parseRemote(parseRemote(typed).uri).kind, parseRemote(typed).kind) << typed;
-}
-
 TEST(Network, ConnectedAndRememberedConnectionsOfAServer) {
     RecordedTree tree("server");
     RefusingSeam seam;

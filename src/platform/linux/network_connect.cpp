@@ -7,7 +7,6 @@
 #include "platform/linux/linux_parts.h"
 #include "platform/linux/substitutes.h"
 #include "platform/linux/sysfs.h"
-#include "platform/linux/unc_names.h"
 
 #include <algorithm>
 #include <cctype>
@@ -24,6 +23,15 @@ namespace {
 
 constexpr int kMountTimeoutMs = 60000;
 
+enum class RemoteKind { Unknown, Smb, Ssh, Nfs };
+
+struct Remote {
+    RemoteKind kind = RemoteKind::Unknown;
+    std::string source;  // what the mount tool takes: "//host/share", "user@host:/path", "host:/export"
+    std::string uri;     // what GIO takes: "smb://host/share", "sftp://user@host/path", "nfs://host/export"
+    std::string port;    // SSH port, "" for the default
+};
+
 bool startsWith(const std::string& text, const std::string& prefix) { return text.rfind(prefix, 0) == 0; }
 
 // "host/share/sub" after a scheme: host and the rest (without its leading "/").
@@ -32,8 +40,6 @@ void splitHostPath(const std::string& rest, std::string* host, std::string* path
     *host = rest.substr(0, slash);
     *path = slash == std::string::npos ? std::string() : rest.substr(slash + 1);
 }
-
-}  // namespace
 
 Remote parseRemote(const std::string& typed) {
     Remote remote;
@@ -56,10 +62,6 @@ Remote parseRemote(const std::string& typed) {
         if (const size_t colon = host.rfind(':'); colon != std::string::npos && host.find(']') == std::string::npos) {
             remote.port = host.substr(colon + 1);
             host = host.substr(0, colon);
-            // "sftp://:22/x" names no host; a port is a number.
-            if (host.empty() || remote.port.empty() ||
-                remote.port.find_first_not_of("0123456789") != std::string::npos)
-                return Remote{};
         }
         remote.kind = RemoteKind::Ssh;
         remote.source = host + ":/" + path;
@@ -74,11 +76,9 @@ Remote parseRemote(const std::string& typed) {
         return remote;
     } else if (const size_t colon = typed.find(':'); colon != std::string::npos && colon > 0 &&
                                                      typed.find("://") == std::string::npos) {
-        // "user@host:/path" is SSH; "host:/export" is the NFS form. A slash before the
-        // colon makes it a local path ("/mnt/a:b"), which no mount tool takes as a remote.
+        // "user@host:/path" is SSH; "host:/export" is the NFS form.
         host = typed.substr(0, colon);
         path = typed.substr(colon + 1);
-        if (host.find_first_of("/\\") != std::string::npos) return remote;
         if (startsWith(path, "/")) path.erase(0, 1);
         if (host.find('@') != std::string::npos) {
             remote.kind = RemoteKind::Ssh;
@@ -98,8 +98,6 @@ Remote parseRemote(const std::string& typed) {
     remote.uri = "smb://" + host + "/" + path;
     return remote;
 }
-
-namespace {
 
 bool makeFolders(const std::string& path) {
     std::string built;
