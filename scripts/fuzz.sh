@@ -52,6 +52,7 @@ for program in "$build"/fuzz/zv_fuzz_*; do
   crashes=$build/crashes/$target
   rm -rf "$work"
   mkdir -p "$work/corpus" "$crashes"
+  touch "$work/started"
   if [ -d "$here/fuzz/corpus/$target" ]; then cp "$here/fuzz/corpus/$target"/. "$work/corpus" -r; fi
   status=0
   "$program" -max_total_time="$seconds" -max_len="$(max_len_of "$target")" -timeout=20 -rss_limit_mb=2560 \
@@ -63,8 +64,9 @@ for program in "$build"/fuzz/zv_fuzz_*; do
     failed+=("$target")
     echo "-- $target FAILED (exit status $status); the end of its log ($work/log):"
     tail -n 60 "$work/log"
+    # The reproducers of this run (earlier runs' stay beside them).
     for reproducer in "$crashes"/*; do
-      [ -f "$reproducer" ] || continue
+      [ -f "$reproducer" ] && [ "$reproducer" -nt "$work/started" ] || continue
       echo "-- reproducer $reproducer ($(stat -c %s "$reproducer") bytes), replay: $program $reproducer"
       od -A x -t x1z -v "$reproducer" | head -n 32 || true
     done
