@@ -9,7 +9,7 @@ packages=(
   # build
   cmake ninja-build g++ pkg-config
   qt6-base-dev qt6-base-dev-tools libgl-dev
-  nlohmann-json3-dev libmount-dev libblkid-dev libudev-dev libjpeg62-turbo-dev
+  nlohmann-json3-dev libblkid-dev libudev-dev libjpeg62-turbo-dev
   # the program's helpers on the real machine
   util-linux eject xdg-utils e2fsprogs
 )
@@ -24,6 +24,8 @@ test_packages=(
   imagemagick x11-utils xdotool
   # packaging: the .deb (scripts/package.sh), its checks and the install-tree test
   dpkg-dev file lintian desktop-file-utils appstream bash-completion librsvg2-bin
+  # the fuzz targets (scripts/fuzz.sh): clang 14 and its libFuzzer and sanitizer runtimes
+  clang-14 libclang-rt-14-dev
 )
 
 case "${1:-}" in

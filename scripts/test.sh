@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds Zorvane and runs the whole test suite and the hardware
 # lab (scripts/lab.sh), then builds it a second time under AddressSanitizer and
-# UndefinedBehaviorSanitizer and runs the suite again.
+# UndefinedBehaviorSanitizer and runs the suite again, and last runs every fuzz target
+# briefly (scripts/fuzz.sh).
 set -euo pipefail
 here=$(cd "$(dirname "$0")/.." && pwd)
 jobs=$(nproc)
@@ -39,3 +40,6 @@ export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1
 export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 export LSAN_OPTIONS="suppressions=$here/tests/sanitizers/lsan.supp:print_suppressions=0"
 (cd "$here/build-asan" && ctest --output-on-failure -j"$jobs")
+
+# About ten seconds a fuzz target; a finding fails the run and keeps its reproducer.
+"$here/scripts/fuzz.sh" 10

@@ -118,5 +118,17 @@ TEST(RemoteNames, PartsOfTheNamesUsersType) {
     EXPECT_EQ(parseRemote("plainword").kind, RemoteKind::Unknown);
 }
 
+// Names a fuzzer found accepted although the address the tools get names another server.
+TEST(RemoteNames, SlashesInServerOrUserAndEmptyPortsAreRefused) {
+    for (const char* typed : {"/mnt/photos:2023", "[fd00::/e2]:/x", "a/b@host:/srv"}) {
+        const Remote remote = parseRemote(typed);
+        EXPECT_NE(remoteRefusal(remote, typed, ""), "") << typed;
+    }
+    EXPECT_EQ(parseRemote("ssh://h::/x").kind, RemoteKind::Unknown) << "an empty port names no port";
+    EXPECT_EQ(parseRemote("sftp://host:/x").kind, RemoteKind::Unknown);
+    const Remote fine = parseRemote("sftp://me@host:22/srv");
+    EXPECT_EQ(remoteRefusal(fine, "sftp://me@host:22/srv", ""), "");
+}
+
 }  // namespace
 }  // namespace zv::lnx::test

@@ -4,6 +4,7 @@
 
 #include "diskinfo/drive_layout.h"
 #include "platform/api/disk_requests.h"
+#include "platform/linux/disk_layout.h"
 #include "platform/linux/linux_parts.h"
 
 #include <gtest/gtest.h>
@@ -204,4 +205,42 @@ TEST_F(DiskLayouts, LibblkidReadsTheTablesOfAReadableDisk) {
     EXPECT_EQ(layout.partition(1)->typeName(), "EFI System");
     EXPECT_EQ(layout.partition(2)->typeName(), "Linux filesystem");
     EXPECT_EQ(layout.partition(2)->gptName, "data");
+}
+
+// Both replies list the same partitions: a partition numbered from 5 that libblkid does not
+// call logical (a table nested in a primary partition) was left out of the old reply.
+TEST(DiskLayoutReplies, OldAndExtendedReplyListTheSamePartitions) {
+    DiskLayout layout;
+    layout.found = true;
+    layout.signature = 0x1A2B3C4D;
+    DiskPartition primary;
+    primary.number = 1;
+    primary.startSector = 2048;
+    primary.sectors = 4096;
+    primary.mbrType = 0xA5;
+    DiskPartition logical = primary;
+    logical.number = 5;
+    logical.startSector = 8192;
+    logical.mbrType = 0x83;
+    logical.logical = true;
+    DiskPartition nested = primary;
+    nested.number = 6;
+    nested.startSector = 2100;
+    nested.sectors = 100;
+    nested.mbrType = 0xA0;
+    layout.partitions = {primary, logical, nested};
+
+    const std::vector<uint8_t> oldReply = encodeOldLayout(layout);
+    const std::vector<uint8_t> exReply = encodeLayoutEx(layout);
+    diskinfo::DriveLayout old, extended;
+    ASSERT_TRUE(diskinfo::DecodeDriveLayout(oldReply.data(), oldReply.size(), old));
+    ASSERT_TRUE(diskinfo::DecodeDriveLayoutEx(exReply.data(), exReply.size(), extended));
+    ASSERT_EQ(extended.entries.size(), 3u);
+    ASSERT_EQ(old.entries.size(), 3u);
+    for (uint32_t number : {1u, 5u, 6u}) {
+        ASSERT_NE(old.partition(number), nullptr) << number;
+        EXPECT_EQ(old.partition(number)->StartingOffset, extended.partition(number)->StartingOffset) << number;
+        EXPECT_EQ(old.partition(number)->PartitionType, extended.partition(number)->PartitionType) << number;
+    }
+    EXPECT_EQ(old.partition(6)->HiddenSectors, 2100u);
 }

@@ -173,10 +173,13 @@ std::vector<uint8_t> encodeOldLayout(const DiskLayout& layout) {
     std::vector<PartitionInformation> entries;
     if (layout.found) {
         entries.resize(4);
+        const auto primary = [](const DiskPartition& p) { return !p.logical && p.number >= 1 && p.number <= 4; };
         for (const auto& p : layout.partitions)
-            if (!p.logical && p.number >= 1 && p.number <= 4) entries[p.number - 1] = oldEntry(p);
+            if (primary(p)) entries[p.number - 1] = oldEntry(p);
+        // Logical partitions, and partitions of a table nested in a primary one (libblkid
+        // numbers those from 5 too, without calling them logical), each in a group of four.
         for (const auto& p : layout.partitions) {
-            if (!p.logical) continue;
+            if (primary(p)) continue;
             entries.push_back(oldEntry(p));
             entries.resize(entries.size() + 3);
         }

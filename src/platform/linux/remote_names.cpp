@@ -66,6 +66,7 @@ Remote parseRemote(const std::string& typed) {
         if (const size_t colon = host.rfind(':'); colon != std::string::npos && host.find(']') == std::string::npos) {
             remote.port = host.substr(colon + 1);
             host = host.substr(0, colon);
+            if (remote.port.empty()) return Remote{};  // "host:" names no port
         }
         remote.kind = RemoteKind::Ssh;
         remote.source = host + ":/" + path;
@@ -129,6 +130,10 @@ std::string remoteRefusal(const Remote& remote, const std::string& typed, const 
         return "The port " + quoted(remote.port) + " in " + quoted(typed) + " is not a number from 1 to 65535.";
     if (remote.host.find(',') != std::string::npos)
         return "The server name " + quoted(remote.host) + " holds \",\", which no server name has.";
+    // A slash would move the server part of the address the tools are given ("a/b@host"
+    // names another server in an sftp:// address).
+    if (remote.host.find_first_of("/\\") != std::string::npos || remote.user.find_first_of("/\\") != std::string::npos)
+        return "The server or user name in " + quoted(typed) + " holds a slash, which neither can have.";
     if (remote.kind == RemoteKind::Smb) {
         // mount.cifs passes the share and the user name to the kernel in one option list.
         if (remote.path.find(',') != std::string::npos)
