@@ -8,6 +8,7 @@
 #
 #   scripts/fuzz.sh [SECONDS]
 #   scripts/fuzz.sh 300                              # a longer search
+#   ZV_FUZZ_JOBS=3 scripts/fuzz.sh 300               # three targets at a time
 #   build-fuzz/fuzz/zv_fuzz_drive_layout FILE        # replays one reproducer
 set -euo pipefail
 here=$(cd "$(dirname "$0")/.." && pwd)
@@ -43,25 +44,20 @@ ninja -C "$build" zv_fuzz_all
 echo "== Fuzzing, $seconds s a target"
 export ASAN_OPTIONS=${ASAN_OPTIONS:-detect_leaks=1}
 export UBSAN_OPTIONS=${UBSAN_OPTIONS:-print_stacktrace=1:halt_on_error=1}
-failed=()
-summary=()
-for program in "$build"/fuzz/zv_fuzz_*; do
-  [ -x "$program" ] || continue
-  target=${program##*/zv_fuzz_}
-  work=$build/fuzz-run/$target
-  crashes=$build/crashes/$target
+# One target: runs it, keeps its log, its status and its figures under fuzz-run/<target>/.
+fuzz_one() {
+  local program=$1 target=$2
+  local work=$build/fuzz-run/$target
+  local crashes=$build/crashes/$target
   rm -rf "$work"
   mkdir -p "$work/corpus" "$crashes"
   touch "$work/started"
   if [ -d "$here/fuzz/corpus/$target" ]; then cp "$here/fuzz/corpus/$target"/. "$work/corpus" -r; fi
-  status=0
+  local status=0
   "$program" -max_total_time="$seconds" -max_len="$(max_len_of "$target")" -timeout=20 -rss_limit_mb=2560 \
     -print_final_stats=1 -artifact_prefix="$crashes/" "$work/corpus" >"$work/log" 2>&1 || status=$?
-  runs=$(sed -n 's/^stat::number_of_executed_units: *//p' "$work/log" | tail -1)
-  rate=$(sed -n 's/^stat::average_exec_per_sec: *//p' "$work/log" | tail -1)
-  summary+=("$(printf '%-22s %12s runs %8s exec/s' "$target" "${runs:-?}" "${rate:-?}")")
+  echo "$status" >"$work/status"
   if [ "$status" -ne 0 ]; then
-    failed+=("$target")
     echo "-- $target FAILED (exit status $status); the end of its log ($work/log):"
     tail -n 60 "$work/log"
     # The reproducers of this run (earlier runs' stay beside them).
@@ -71,8 +67,35 @@ for program in "$build"/fuzz/zv_fuzz_*; do
       od -A x -t x1z -v "$reproducer" | head -n 32 || true
     done
   else
-    echo "-- $target: ${runs:-?} runs"
+    echo "-- $target: $(sed -n 's/^stat::number_of_executed_units: *//p' "$work/log" | tail -1) runs"
   fi
+}
+
+# ZV_FUZZ_JOBS=N runs N targets at once (each still SECONDS long), for long searches on
+# machines with cores to spare.
+jobs=${ZV_FUZZ_JOBS:-1}
+targets=()
+for program in "$build"/fuzz/zv_fuzz_*; do
+  [ -x "$program" ] || continue
+  target=${program##*/zv_fuzz_}
+  targets+=("$target")
+  if [ "$jobs" -le 1 ]; then
+    fuzz_one "$program" "$target"
+  else
+    while [ "$(jobs -rp | wc -l)" -ge "$jobs" ]; do wait -n || true; done
+    fuzz_one "$program" "$target" &
+  fi
+done
+wait
+
+failed=()
+summary=()
+for target in "${targets[@]}"; do
+  log=$build/fuzz-run/$target/log
+  runs=$(sed -n 's/^stat::number_of_executed_units: *//p' "$log" | tail -1)
+  rate=$(sed -n 's/^stat::average_exec_per_sec: *//p' "$log" | tail -1)
+  summary+=("$(printf '%-22s %12s runs %8s exec/s' "$target" "${runs:-?}" "${rate:-?}")")
+  [ "$(cat "$build/fuzz-run/$target/status" 2>/dev/null || echo 1)" = 0 ] || failed+=("$target")
 done
 
 echo "== Executions per target"
