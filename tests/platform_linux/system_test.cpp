@@ -1,5 +1,6 @@
 // System facts: version, administrator groups, locale separators, errno codes, entry points.
 #include "platform/api/codec.h"
+#include "platform/linux/error_words.h"
 #include "platform/linux/linux_context.h"
 #include "platform/linux/linux_platform.h"
 #include "platform/linux/locale_separators.h"
@@ -171,6 +172,11 @@ TEST(LinuxSystemMessages, AreTheSystemsWordsForTheErrnoBehindTheCode) {
     // A real failure: opening a file that is not there.
     const std::string missing = folder.path() + "/not-there";
     EXPECT_EQ(s.FormatMessageA(win32ErrorFromErrno(::access(missing.c_str(), F_OK) == 0 ? 0 : errno)), words(ENOENT));
+    // Words the backend noted for a code say more than the errno's.
+    std::thread([&] {
+        rememberExplanationOfCode(ERROR_INVALID_FUNCTION, "vda is a virtual machine's disk");
+        EXPECT_EQ(s.FormatMessageA(ERROR_INVALID_FUNCTION), "vda is a virtual machine's disk\r\n");
+    }).join();
     // Codes no errno stands for keep a text of their own; none speaks of Windows.
     EXPECT_EQ(s.FormatMessageA(ERROR_MOD_NOT_FOUND), "The specified module could not be found.\r\n");
     for (DWORD code = 1; code < 3000; ++code)

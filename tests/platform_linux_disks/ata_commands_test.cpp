@@ -5,6 +5,7 @@
 
 #include "platform/api/disk_requests.h"
 #include "platform/linux/ata_pass_through.h"
+#include "platform/linux/error_words.h"
 #include "platform/linux/linux_parts.h"
 
 #include <gtest/gtest.h>
@@ -229,6 +230,26 @@ TEST_F(AtaCommands, DisksWithoutAtaAreNotSentCommands) {
     EXPECT_FALSE(send(SMART_RCV_DRIVE_DATA, identify()));
     EXPECT_EQ(ctx->lastError(), ERROR_INVALID_FUNCTION);
     EXPECT_TRUE(seam.exchanges.empty());
+}
+
+// The refusal's message names the disk and says why in Linux terms, not "Incorrect function".
+TEST_F(AtaCommands, RefusalsSayWhyInLinuxTerms) {
+    disk.node = "/dev/vda";
+    EXPECT_FALSE(send(SMART_RCV_DRIVE_DATA, identify()));
+    EXPECT_EQ(reply[4], platform::SMART_INVALID_IOCTL);
+    const std::string virtio = explanationOfCode(ERROR_INVALID_FUNCTION);
+    EXPECT_NE(virtio.find("vda is a virtual machine's disk"), std::string::npos) << virtio;
+
+    disk.node = "/dev/sda";
+    disk.fd = -1;  // the user may not open the disk
+    EXPECT_FALSE(send(SMART_RCV_DRIVE_DATA, readData()));
+    EXPECT_EQ(ctx->lastError(), ERROR_ACCESS_DENIED);
+    const std::string denied = explanationOfCode(ERROR_ACCESS_DENIED);
+    EXPECT_NE(denied.find("/dev/sda needs root rights"), std::string::npos) << denied;
+
+    // The next failure of the same kind that an errno explains speaks of that errno again.
+    rememberErrnoOfCode(ERROR_ACCESS_DENIED, EPERM);
+    EXPECT_EQ(explanationOfCode(ERROR_ACCESS_DENIED), "");
 }
 
 TEST(AtaIdentifyWords, SysfsTextNeedsAllWords) {

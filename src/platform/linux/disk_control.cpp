@@ -3,6 +3,7 @@
 #include "platform/api/disk_requests.h"
 #include "platform/linux/ata_pass_through.h"
 #include "platform/linux/disk_layout.h"
+#include "platform/linux/error_words.h"
 #include "platform/linux/linux_parts.h"
 #include "platform/linux/sysfs.h"
 
@@ -158,6 +159,20 @@ SmartReply fromOutcome(const AtaOutcome& o) {
     return {};
 }
 
+// Why a disk of this kind has no ATA S.M.A.R.T. data, in the words a Linux user knows.
+std::string noAtaExplanation(const std::string& disk) {
+    const auto startsWith = [&](const char* prefix) { return disk.rfind(prefix, 0) == 0; };
+    if (startsWith("vd") || startsWith("xvd"))
+        return disk + " is a virtual machine's disk: its driver passes no ATA commands, so there is no "
+                      "S.M.A.R.T. data to read (the host's own disks have it)";
+    if (startsWith("mmcblk")) return disk + " is an SD/MMC card: such cards answer no ATA S.M.A.R.T. commands";
+    if (startsWith("nvme")) return disk + " is an NVMe disk: it answers no ATA commands";
+    if (startsWith("loop") || startsWith("ram") || startsWith("zram") || startsWith("dm-") || startsWith("md"))
+        return disk + " is a virtual block device, not a disk: it has no S.M.A.R.T. data";
+    if (disk.empty()) return "this drive lies on no disk of this machine, so it has no S.M.A.R.T. data";
+    return disk + " answers no ATA commands (its driver has no ATA pass-through)";
+}
+
 SmartReply executeSmart(LinuxContext& ctx, HandleEntry& handle, const AtaCommand& command, uint8_t* data) {
     const std::string disk = diskNameOf(handle);
     const bool identify = command.command == platform::ATA_IDENTIFY_DEVICE;
@@ -171,12 +186,18 @@ SmartReply executeSmart(LinuxContext& ctx, HandleEntry& handle, const AtaCommand
                 return ok;
             }
         }
+        if (deniedError == ERROR_ACCESS_DENIED)
+            rememberExplanationOfCode(ERROR_ACCESS_DENIED, "sending ATA commands to /dev/" + disk +
+                                                               " needs root rights (start Zorvane with sudo or pkexec)");
         return refused(deniedError, platform::SMART_IDE_ERROR);
     };
     const bool scsiDriven = disk.rfind("sd", 0) == 0;
     const bool legacyIde = disk.rfind("hd", 0) == 0;
     // NVMe, virtio and MMC disks take no ATA commands, whoever asks.
-    if (!scsiDriven && !legacyIde) return refused(ERROR_INVALID_FUNCTION, platform::SMART_INVALID_IOCTL);
+    if (!scsiDriven && !legacyIde) {
+        rememberExplanationOfCode(ERROR_INVALID_FUNCTION, noAtaExplanation(disk));
+        return refused(ERROR_INVALID_FUNCTION, platform::SMART_INVALID_IOCTL);
+    }
     // Without an open node (the user may not open the disk) only the kernel's copy of the
     // IDENTIFY data is within reach.
     if (handle.fd < 0) return fromSysfs(ERROR_ACCESS_DENIED);

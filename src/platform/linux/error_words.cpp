@@ -11,6 +11,7 @@ using namespace zv::win;
 namespace {
 
 thread_local std::map<DWORD, int> tRecentErrno;
+thread_local std::map<DWORD, std::string> tRecentExplanation;
 
 // The errno whose words describe a code best when no errno was noted for it: the table of
 // errno_map.cpp read backwards, with one errno chosen where several share a code.
@@ -62,7 +63,16 @@ int usualErrnoOf(DWORD code) {
 }  // namespace
 
 void rememberErrnoOfCode(DWORD code, int error) {
-    if (error != 0) tRecentErrno[code] = error;
+    if (error == 0) return;
+    tRecentErrno[code] = error;
+    tRecentExplanation.erase(code);
+}
+
+void rememberExplanationOfCode(DWORD code, std::string words) { tRecentExplanation[code] = std::move(words); }
+
+std::string explanationOfCode(DWORD code) {
+    const auto found = tRecentExplanation.find(code);
+    return found == tRecentExplanation.end() ? std::string() : found->second;
 }
 
 int errnoOfCode(DWORD code) {

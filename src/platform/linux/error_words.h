@@ -13,6 +13,13 @@ namespace zv::lnx {
 // Notes that `code` was produced from `error` on this thread.
 void rememberErrnoOfCode(win::DWORD code, int error);
 
+// Notes, on this thread, words that say better than any errno why `code` was given this
+// time ("vda is a virtio disk: ..."); the next errno noted for `code` replaces them.
+void rememberExplanationOfCode(win::DWORD code, std::string words);
+
+// The words last noted for `code` on this thread by rememberExplanationOfCode, else "".
+std::string explanationOfCode(win::DWORD code);
+
 // The errno behind `code`: the one last noted for it on this thread, else the errno that
 // usually stands for it; 0 when no errno corresponds.
 int errnoOfCode(win::DWORD code);

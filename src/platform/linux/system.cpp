@@ -212,6 +212,7 @@ public:
     // no errno stands for.
     std::string FormatMessageA(DWORD errorCode) override {
         if (errorCode != ERROR_SUCCESS) {
+            if (const std::string words = explanationOfCode(errorCode); !words.empty()) return words + "\r\n";
             if (const std::string words = errnoWords(errnoOfCode(errorCode)); !words.empty()) return words + "\r\n";
         }
         auto it = messageTexts().find(errorCode);
