@@ -87,51 +87,76 @@ RunningChild::RunningChild(RunningChild&& other) noexcept
     : m_pid(other.m_pid),
       m_outputBase(std::move(other.m_outputBase)),
       m_memoryLimit(other.m_memoryLimit),
-      m_started(other.m_started) {
+      m_started(other.m_started),
+      m_outcome(other.m_outcome) {
     other.m_pid = -1;
 }
 
 RunningChild::~RunningChild() {
-    if (m_pid > 0) killGroupAndReap();
+    if (m_pid > 0) {
+        killGroup();
+        reap();
+    }
 }
 
-void RunningChild::killGroupAndReap() {
+void RunningChild::killGroup() {
     // The leader is still unreaped here, so its group id cannot have been given to anyone else.
     ::kill(-m_pid, SIGCONT);
     ::kill(-m_pid, SIGKILL);
+}
+
+void RunningChild::reap() {
     while (::waitpid(m_pid, nullptr, 0) < 0 && errno == EINTR) {
     }
     m_pid = -1;
 }
 
-ChildOutcome RunningChild::wait(std::chrono::milliseconds limit) {
-    ChildOutcome outcome;
-    if (m_pid <= 0) return outcome;
+void RunningChild::awaitEnd(std::chrono::milliseconds limit) {
     const auto deadline = m_started + limit;
     siginfo_t info{};
     for (;;) {
         info.si_pid = 0;
         if (::waitid(P_PID, id_t(m_pid), &info, WEXITED | WNOHANG | WNOWAIT) == 0 && info.si_pid == m_pid) break;
         if (std::chrono::steady_clock::now() >= deadline) {
-            outcome.timedOut = true;
+            m_outcome.timedOut = true;
             break;
         }
         if (residentBytes(m_pid) > m_memoryLimit) {
-            outcome.overMemory = true;
+            m_outcome.overMemory = true;
             break;
         }
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
     }
-    outcome.elapsedMs =
+    m_outcome.elapsedMs =
         std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - m_started).count();
-    if (!outcome.timedOut && !outcome.overMemory) {
-        if (info.si_code == CLD_EXITED) outcome.exitCode = info.si_status;
-        else outcome.signal = info.si_status;
+    if (!m_outcome.timedOut && !m_outcome.overMemory) {
+        if (info.si_code == CLD_EXITED) m_outcome.exitCode = info.si_status;
+        else m_outcome.signal = info.si_status;
     }
-    killGroupAndReap();
-    outcome.out = fileText(m_outputBase + ".out");
-    outcome.err = fileText(m_outputBase + ".err");
-    return outcome;
+}
+
+ChildOutcome RunningChild::finish() {
+    reap();
+    m_outcome.out = fileText(m_outputBase + ".out");
+    m_outcome.err = fileText(m_outputBase + ".err");
+    return m_outcome;
+}
+
+ChildOutcome RunningChild::wait(std::chrono::milliseconds limit) {
+    if (m_pid <= 0) return m_outcome;
+    awaitEnd(limit);
+    killGroup();
+    return finish();
+}
+
+std::vector<ChildOutcome> RunningChild::waitAll(std::vector<RunningChild*> children, std::chrono::milliseconds limit) {
+    for (RunningChild* child : children)
+        if (child->m_pid > 0) child->awaitEnd(limit);
+    for (RunningChild* child : children)
+        if (child->m_pid > 0) child->killGroup();
+    std::vector<ChildOutcome> outcomes;
+    for (RunningChild* child : children) outcomes.push_back(child->m_pid > 0 ? child->finish() : child->m_outcome);
+    return outcomes;
 }
 
 ChildOutcome runChild(const ChildSpec& spec, std::chrono::milliseconds limit) {

@@ -49,13 +49,22 @@ public:
     ChildOutcome wait(std::chrono::milliseconds limit);
     pid_t pid() const { return m_pid; }
 
+    // The same for several children. A process stuck in a lookup on a hung FUSE mount can
+    // hold others in uninterruptible sleep behind the same path: every group is killed
+    // before any child is reaped.
+    static std::vector<ChildOutcome> waitAll(std::vector<RunningChild*> children, std::chrono::milliseconds limit);
+
 private:
-    void killGroupAndReap();
+    void awaitEnd(std::chrono::milliseconds limit);  // fills m_outcome; reaps nothing
+    void killGroup();
+    void reap();
+    ChildOutcome finish();
 
     pid_t m_pid = -1;
     std::string m_outputBase;
     size_t m_memoryLimit = 0;
     std::chrono::steady_clock::time_point m_started;
+    ChildOutcome m_outcome;
 };
 
 ChildOutcome runChild(const ChildSpec& spec, std::chrono::milliseconds limit);

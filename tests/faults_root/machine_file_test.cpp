@@ -90,9 +90,10 @@ TEST_F(MachineFiles, RefusedWithStatusTwoNamingTheFile) {
             args.insert(args.end(), command.begin(), command.end());
             running.emplace_back(m_box->cliSpec({args, 10s, {}, {}, machine.name + "-" + command.front()}));
         }
+        std::vector<ChildOutcome> outcomes = RunningChild::waitAll({&running[0], &running[1]}, 10s);
         for (size_t i = 0; i < commands.size(); ++i) {
             SCOPED_TRACE(machine.name + ", " + commands[i].front());
-            ChildOutcome run = running[i].wait(10s);
+            const ChildOutcome& run = outcomes[i];
             EXPECT_TRUE(run.exitedWith({2})) << run.summary() << "\n" << run.err.substr(0, 2000);
             EXPECT_TRUE(mentions(run.err, machine.path)) << "the message does not name the file:\n"
                                                         << run.err.substr(0, 2000);

@@ -122,9 +122,13 @@ protected:
     }
 
     void expectAllEndInTime(std::vector<Launched>& launched, const std::string& phase) {
+        std::vector<RunningChild*> children;
+        for (auto& entry : launched) children.push_back(&entry.child);
+        std::vector<ChildOutcome> outcomes = RunningChild::waitAll(children, kHardLimit);
         std::string figures;
-        for (auto& [name, child] : launched) {
-            ChildOutcome outcome = child.wait(kHardLimit);
+        for (size_t i = 0; i < launched.size(); ++i) {
+            const std::string& name = launched[i].name;
+            const ChildOutcome& outcome = outcomes[i];
             figures += "  " + name + ": " + outcome.summary() + "\n";
             EXPECT_FALSE(outcome.timedOut) << phase << ", " << name << ": " << outcome.summary();
             EXPECT_EQ(outcome.signal, 0) << phase << ", " << name << ": " << outcome.summary() << "\n" << outcome.err;
