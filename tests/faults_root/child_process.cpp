@@ -88,7 +88,8 @@ RunningChild::RunningChild(RunningChild&& other) noexcept
       m_outputBase(std::move(other.m_outputBase)),
       m_memoryLimit(other.m_memoryLimit),
       m_started(other.m_started),
-      m_outcome(other.m_outcome) {
+      m_outcome(other.m_outcome),
+      m_ended(other.m_ended) {
     other.m_pid = -1;
 }
 
@@ -111,28 +112,26 @@ void RunningChild::reap() {
     m_pid = -1;
 }
 
-void RunningChild::awaitEnd(std::chrono::milliseconds limit) {
-    const auto deadline = m_started + limit;
+bool RunningChild::checkEnd(std::chrono::milliseconds limit) {
     siginfo_t info{};
-    for (;;) {
-        info.si_pid = 0;
-        if (::waitid(P_PID, id_t(m_pid), &info, WEXITED | WNOHANG | WNOWAIT) == 0 && info.si_pid == m_pid) break;
-        if (std::chrono::steady_clock::now() >= deadline) {
-            m_outcome.timedOut = true;
-            break;
-        }
-        if (residentBytes(m_pid) > m_memoryLimit) {
-            m_outcome.overMemory = true;
-            break;
-        }
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    bool ended = ::waitid(P_PID, id_t(m_pid), &info, WEXITED | WNOHANG | WNOWAIT) == 0 && info.si_pid == m_pid;
+    if (!ended) {
+        if (std::chrono::steady_clock::now() >= m_started + limit) m_outcome.timedOut = true;
+        else if (residentBytes(m_pid) > m_memoryLimit) m_outcome.overMemory = true;
+        else return false;
+    } else if (info.si_code == CLD_EXITED) {
+        m_outcome.exitCode = info.si_status;
+    } else {
+        m_outcome.signal = info.si_status;
     }
     m_outcome.elapsedMs =
         std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - m_started).count();
-    if (!m_outcome.timedOut && !m_outcome.overMemory) {
-        if (info.si_code == CLD_EXITED) m_outcome.exitCode = info.si_status;
-        else m_outcome.signal = info.si_status;
-    }
+    m_ended = true;
+    return true;
+}
+
+void RunningChild::awaitEnd(std::chrono::milliseconds limit) {
+    while (!checkEnd(limit)) std::this_thread::sleep_for(std::chrono::milliseconds(10));
 }
 
 ChildOutcome RunningChild::finish() {
@@ -150,8 +149,13 @@ ChildOutcome RunningChild::wait(std::chrono::milliseconds limit) {
 }
 
 std::vector<ChildOutcome> RunningChild::waitAll(std::vector<RunningChild*> children, std::chrono::milliseconds limit) {
-    for (RunningChild* child : children)
-        if (child->m_pid > 0) child->awaitEnd(limit);
+    // One loop for all, so that each child's time is taken when it ends.
+    for (bool waiting = true; waiting;) {
+        waiting = false;
+        for (RunningChild* child : children)
+            if (child->m_pid > 0 && !child->m_ended && !child->checkEnd(limit)) waiting = true;
+        if (waiting) std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
     for (RunningChild* child : children)
         if (child->m_pid > 0) child->killGroup();
     std::vector<ChildOutcome> outcomes;

@@ -55,7 +55,10 @@ public:
     static std::vector<ChildOutcome> waitAll(std::vector<RunningChild*> children, std::chrono::milliseconds limit);
 
 private:
-    void awaitEnd(std::chrono::milliseconds limit);  // fills m_outcome; reaps nothing
+    // Whether the child has ended or has to be stopped now (time or memory); fills m_outcome
+    // then. Reaps nothing.
+    bool checkEnd(std::chrono::milliseconds limit);
+    void awaitEnd(std::chrono::milliseconds limit);
     void killGroup();
     void reap();
     ChildOutcome finish();
@@ -65,6 +68,7 @@ private:
     size_t m_memoryLimit = 0;
     std::chrono::steady_clock::time_point m_started;
     ChildOutcome m_outcome;
+    bool m_ended = false;
 };
 
 ChildOutcome runChild(const ChildSpec& spec, std::chrono::milliseconds limit);
