@@ -115,7 +115,9 @@ void FaultSandbox::atCleanup(std::function<void()> undo) { m_undo.push_back(std:
 
 bool FaultSandbox::mountTmpfs(const std::string& point, unsigned mebibytes, std::string* why) {
     fs::create_directories(point);
-    auto mounted = run("mount -t tmpfs -o size=" + std::to_string(mebibytes) + "m zvfault " + shellQuoted(point));
+    // Private like a home or configuration folder (a new tmpfs is 1777 otherwise).
+    auto mounted =
+        run("mount -t tmpfs -o size=" + std::to_string(mebibytes) + "m,mode=0700 zvfault " + shellQuoted(point));
     if (!mounted.ok()) {
         *why = "tmpfs at " + point + ": " + mounted.output;
         return false;

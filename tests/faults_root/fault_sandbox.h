@@ -56,7 +56,7 @@ public:
 
     // Loop images, tmpfs and sshfs mounts below this case's folder.
     lnx::roottest::ScratchMounts& mounts() { return *m_mounts; }
-    // A tmpfs of `mebibytes` at `point` (made when missing), unmounted at the end.
+    // A tmpfs of `mebibytes` at `point` (made when missing), mode 0700, unmounted at the end.
     bool mountTmpfs(const std::string& point, unsigned mebibytes, std::string* why);
     // Runs `undo` when the case ends, after every step added later.
     void atCleanup(std::function<void()> undo);
