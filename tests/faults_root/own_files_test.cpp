@@ -52,7 +52,7 @@ struct OwnFile {
     bool onlyListReadsIt = false;
 };
 
-class OwnFiles : public testing::Test {
+class DamagedOwnFiles : public testing::Test {
 protected:
     void SetUp() override {
         std::string skip = rootUnavailableReason();
@@ -149,7 +149,7 @@ protected:
     std::map<std::string, int> m_healthyStatus;
 };
 
-void OwnFiles::checkDamage(const OwnFile& file, Damage damage) {
+void DamagedOwnFiles::checkDamage(const OwnFile& file, Damage damage) {
     SCOPED_TRACE(file.name + " " + damageName(damage) + " (" + file.path + ")");
     for (const auto& args : readers(file)) {
         SCOPED_TRACE(args.front());
@@ -180,7 +180,7 @@ void OwnFiles::checkDamage(const OwnFile& file, Damage damage) {
     }
 }
 
-void OwnFiles::checkFile(const OwnFile& file) {
+void DamagedOwnFiles::checkFile(const OwnFile& file) {
     // The statuses with healthy files: what each subcommand answers for a RAM disk.
     for (const auto& args : readers(file)) {
         prepare(file, std::nullopt);
@@ -194,7 +194,7 @@ void OwnFiles::checkFile(const OwnFile& file) {
     for (Damage damage : {Damage::Corrupt, Damage::Truncated, Damage::Huge, Damage::Directory}) checkDamage(file, damage);
 }
 
-TEST_F(OwnFiles, RegistryStore) {
+TEST_F(DamagedOwnFiles, RegistryStore) {
     const std::string header = "Zorvane registry 1\n\n[Software\\Microsoft\\Windows\\CurrentVersion\\Policies\\Explorer]\n";
     OwnFile file;
     file.name = "registry store";
@@ -206,7 +206,7 @@ TEST_F(OwnFiles, RegistryStore) {
     checkFile(file);
 }
 
-TEST_F(OwnFiles, LettersFile) {
+TEST_F(DamagedOwnFiles, LettersFile) {
     OwnFile file;
     file.name = "letters file";
     file.path = m_box->lettersPath();
@@ -218,7 +218,7 @@ TEST_F(OwnFiles, LettersFile) {
     checkFile(file);
 }
 
-TEST_F(OwnFiles, SubstituteTable) {
+TEST_F(DamagedOwnFiles, SubstituteTable) {
     OwnFile file;
     file.name = "substitute table";
     file.path = m_box->substitutesPath();
@@ -229,7 +229,7 @@ TEST_F(OwnFiles, SubstituteTable) {
     checkFile(file);
 }
 
-TEST_F(OwnFiles, StartupFile) {
+TEST_F(DamagedOwnFiles, StartupFile) {
     fs::create_directories(m_box->base() + "/folder");
     OwnFile file;
     file.name = "start-up file";
