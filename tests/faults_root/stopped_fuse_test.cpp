@@ -64,9 +64,11 @@ protected:
         m_fatPid = daemonPid("fusefat", m_box->mounts().mountPointOf("fat"));
         ASSERT_GT(m_sshfsPid, 0);
         ASSERT_GT(m_fatPid, 0);
-        // Stopped daemons are resumed and killed whatever happens, before the mounts go.
-        m_box->atCleanup([pids = std::vector<int>{m_sshfsPid, m_fatPid}] {
-            for (int pid : pids) {
+        // Stopped daemons are resumed and killed whatever happens, before the mounts go; found
+        // again by their command line, since a number of one already killed may be reused.
+        m_box->atCleanup([sshfs = m_box->mounts().mountPointOf("sshfs"), fat = m_box->mounts().mountPointOf("fat")] {
+            for (int pid : {daemonPid("sshfs", sshfs), daemonPid("fusefat", fat)}) {
+                if (pid <= 0) continue;
                 ::kill(pid, SIGCONT);
                 ::kill(pid, SIGKILL);
             }
