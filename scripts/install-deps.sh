@@ -20,6 +20,8 @@ test_packages=(
   # tests on the real kernel (loop images, FUSE mounts) and the window's screenshot
   xfsprogs btrfs-progs dosfstools exfatprogs ntfs-3g fusefat fuse3 sshfs openssh-server openssh-client
   xvfb xauth fonts-dejavu-core fio locales
+  # the fault tests (tests/faults_root): a process held between reading and saving a file
+  strace
   # the main window's screenshot (scripts/screenshot.sh)
   imagemagick x11-utils xdotool
   # packaging: the .deb (scripts/package.sh), its checks and the install-tree test
