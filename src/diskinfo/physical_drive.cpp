@@ -19,6 +19,12 @@ DeviceNumber DeviceNumberOf(platform::Platform& platform, const std::string& roo
     if (io.DeviceIoControl(device, IOCTL_STORAGE_GET_DEVICE_NUMBER, nullptr, 0, reply, sizeof reply, &returned) &&
         returned >= sizeof reply) {
         const auto number = platform::StorageDeviceNumber::decode(reply);
+        // A CD/DVD drive answers with its own count ("CdRom0"), which is no disk number:
+        // taken as one it would name the first disk and show that disk's serial and data.
+        if (number.deviceType != FILE_DEVICE_DISK) {
+            io.CloseHandle(device);
+            return result;
+        }
         result.diskNumber = int32_t(number.deviceNumber);
         result.partitionNumber = int32_t(number.partitionNumber);
     }

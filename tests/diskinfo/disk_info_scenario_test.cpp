@@ -176,6 +176,16 @@ TEST_F(DiskInfoScenario, DriveWithoutDiskGivesNoNumberAndNoSerial) {
     EXPECT_EQ(view.fields().ideSerial, "");
 }
 
+// An optical drive's device number counts CD drives, not disks: it names no disk, so neither
+// disk 0's serial nor its S.M.A.R.T. data is shown for the CD drive.
+TEST_F(DiskInfoScenario, OpticalDriveIsNoDisk) {
+    auto& m = load(machineJson(R"("drives": [{"letter": "C", "disk": {"number": 0, "partition": 1}},
+        {"letter": "J", "type": 5}], "disks": [{"number": 0, "identify": {"serial": "5JT1ABCD"}}])"));
+    EXPECT_EQ(PhysicalDriveNumber(m, "C:"), 0);
+    EXPECT_EQ(PhysicalDriveNumber(m, "J:"), -1);
+    EXPECT_EQ(DeviceNumberOf(m, "J:").partitionNumber, -1);
+}
+
 TEST_F(DiskInfoScenario, RecordedLayoutsOfFourAndTwelveEntries) {
     // Four entries, one in use; twelve entries with the logical partition in the third group.
     const std::string four = "04 00 00 00 78 56 34 12 "
