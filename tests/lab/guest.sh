@@ -107,13 +107,13 @@ section survey
 zorvane-cli --json list > /tmp/list.json
 flatten /tmp/list.json
 rowOf() {  # FIELD VALUE: the index of the survey's row whose FIELD is VALUE
-  awk -F'\t' -v f="$1" -v v="$2" '$2 == v && $1 ~ ("^[0-9]+\\." f "$") { split($1, a, "."); print a[1]; exit }' /tmp/list.json.flat
+  awk -F'\t' -v f="$1" -v v="$2" '$2 == v && $1 ~ ("^drives\\.[0-9]+\\." f "$") { split($1, a, "."); print a[2]; exit }' /tmp/list.json.flat
 }
 row() {  # LABEL FIELD: the survey's text
-  i=$(rowOf Label "$1")
-  [ -n "$i" ] && get /tmp/list.json "$i.$2"
+  i=$(rowOf label "$1")
+  [ -n "$i" ] && get /tmp/list.json "drives.$i.$2"
 }
-letterOf() { row "$1" Drive | tr -d ' :'; }
+letterOf() { row "$1" letter | tr -d ' :'; }
 
 # --- Survey: each volume's row against the kernel (sysfs), blkid, statvfs and INQUIRY.
 inquiryField() {  # DEVICE OFFSET LENGTH: bytes of the standard INQUIRY answer (sg_inq)
@@ -140,19 +140,21 @@ surveyCase() {  # LABEL NODE DISK MOUNTPOINT
     check "$name listed" "(no row)" "/dev/$node mounted at $mnt"
     return
   fi
-  check "$name type" "$(row "$label" Type)" "$(expectedType "$disk")"
-  check "$name format" "$(row "$label" Format)" "$(expectedFormat /dev/$node)"
+  check "$name type" "$(row "$label" type)" "$(expectedType "$disk")"
+  check "$name format" "$(row "$label" format)" "$(expectedFormat /dev/$node)"
   set -- $(stat -f -c '%S %b %f %a' "$mnt")
-  check "$name size" "$(row "$label" Size)" "$(sizeText $(($1 * $2)))"
-  check "$name available" "$(digits "$(row "$label" 'Bytes Free')")" "$(($1 * $4))"
+  check "$name size" "$(row "$label" size)" "$(sizeText $(($1 * $2)))"
+  check "$name available" "$(digits "$(row "$label" bytes_free)")" "$(($1 * $4))"
+  check "$name available bytes" "$(row "$label" available_bytes)" "$(($1 * $4))"
+  check "$name size bytes" "$(row "$label" size_bytes)" "$(($1 * $2))"
   case $disk in
     nvme*) ;;  # no SCSI INQUIRY
     *)
-      check "$name vendor" "$(row "$label" Vendor)" "$(inquiryField "$disk" 8 8)"
-      check "$name product" "$(row "$label" 'Product Id')" "$(inquiryField "$disk" 16 16)"
+      check "$name vendor" "$(row "$label" vendor)" "$(inquiryField "$disk" 8 8)"
+      check "$name product" "$(row "$label" product)" "$(inquiryField "$disk" 16 16)"
       ;;
   esac
-  extra=$(row "$label" 'Additional Info')
+  extra=$(row "$label" info)
   case $(expectedType "$disk") in
     "Removable Disk") check "$name additional info (vendor)" "$extra" "$(inquiryField "$disk" 8 8)" ;;
     "Local Disk")
@@ -163,8 +165,8 @@ surveyCase() {  # LABEL NODE DISK MOUNTPOINT
   esac
   uuid=$(blkid -o value -s UUID /dev/$node)
   case $(blkid -o value -s TYPE /dev/$node) in
-    vfat) check "$name serial" "$(row "$label" 'Volume Serial')" "$(echo "$uuid" | sed 's/-/ - /')" ;;
-    ext*) check "$name serial" "$(row "$label" 'Volume Serial')" \
+    vfat) check "$name serial" "$(row "$label" serial)" "$(echo "$uuid" | sed 's/-/ - /')" ;;
+    ext*) check "$name serial" "$(row "$label" serial)" \
             "$(echo "$uuid" | tr a-f A-F | sed 's/^\(....\)\(....\).*/\1 - \2/')" ;;
   esac
 }
@@ -188,13 +190,13 @@ zorvane-cli --json smart "$SATA:" > /tmp/smart.json 2>/tmp/smart.err
 smartctl -d sat -j -a /dev/$sata > /tmp/smartctl.json
 flatten /tmp/smart.json
 flatten /tmp/smartctl.json
-check "smart status" "$(get /tmp/smart.json Status)" ""
-check "smart model" "$(get /tmp/smart.json 'Model Number')" "$(get /tmp/smartctl.json model_name)"
-check "smart serial" "$(get /tmp/smart.json 'Serial Number')" "$(get /tmp/smartctl.json serial_number)"
-check "smart firmware" "$(get /tmp/smart.json 'Firmware Revision')" "$(get /tmp/smartctl.json firmware_version)"
-check "smart size" "$(digits "$(get /tmp/smart.json 'Size in bytes')")" "$(get /tmp/smartctl.json user_capacity.bytes)"
+check "smart status" "$(get /tmp/smart.json status)" ""
+check "smart model" "$(get /tmp/smart.json model_number)" "$(get /tmp/smartctl.json model_name)"
+check "smart serial" "$(get /tmp/smart.json serial_number)" "$(get /tmp/smartctl.json serial_number)"
+check "smart firmware" "$(get /tmp/smart.json firmware_revision)" "$(get /tmp/smartctl.json firmware_version)"
+check "smart size" "$(get /tmp/smart.json size_in_bytes_bytes)" "$(get /tmp/smartctl.json user_capacity.bytes)"
 # One line per attribute: "id current/worst/threshold/raw".
-jq -r '.Attributes[] | "\(.Attribute) \(.Current)/\(.Worst)/\(.Threshold)/\(."Raw Value" | gsub(",";""))"' \
+jq -r '.attributes[] | "\(.attribute_value) \(.current_value)/\(.worst_value)/\(.threshold_value)/\(.raw_value_value)"' \
   /tmp/smart.json > /tmp/smart.attributes 2>/dev/null
 jq -r '.ata_smart_attributes.table[] | "\(.id) \(.value)/\(.worst)/\(.thresh)/\(.raw.value)"' \
   /tmp/smartctl.json > /tmp/smartctl.attributes
@@ -203,9 +205,9 @@ while read -r id p; do
   check "smart attribute $id" "$(awk -v id="$id" '$1 == id { print $2 }' /tmp/smart.attributes)" "$p"
 done < /tmp/smartctl.attributes
 if [ "$(get /tmp/smartctl.json smart_status.passed)" = true ]; then
-  check "smart verdict" "$(get /tmp/smart.json 'SMART Enabled')" "SMART Test Passed"
+  check "smart verdict" "$(get /tmp/smart.json smart_enabled)" "SMART Test Passed"
 else
-  checkMatch "smart verdict" "$(get /tmp/smart.json 'SMART Enabled')" "[Ff]ail"
+  checkMatch "smart verdict" "$(get /tmp/smart.json smart_enabled)" "[Ff]ail"
 fi
 
 section "NVMe health"
@@ -241,20 +243,19 @@ section "Disk information"
 # --- Disk information of the SATA disk's first volume.
 zorvane-cli --json diskinfo "$SATA:" > /tmp/diskinfo.json
 flatten /tmp/diskinfo.json
-di() { digits "$(get /tmp/diskinfo.json "$1")"; }
 set -- $(stat -f -c '%S %b %f %a' /mnt/sata)
-check "diskinfo capacity" "$(di Capacity)" "$(($1 * $2))"
-check "diskinfo free" "$(di Free)" "$(($1 * $4))"
-check "diskinfo cluster bytes" "$(($(di 'Bytes Per Sector') * $(di 'Sectors Per Cluster')))" "$1"
-check "diskinfo total clusters" "$(di 'Total Clusters')" "$2"
-check "diskinfo free clusters" "$(di 'Free Clusters')" "$4"
-check "diskinfo bytes per sector" "$(di 'Bytes Per Sector')" "$(cat /sys/block/$sata/queue/logical_block_size)"
-check "diskinfo device" "$(get /tmp/diskinfo.json 'Device Name')" "/dev/${sata}1"
-check "diskinfo serial" "$(get /tmp/diskinfo.json 'Serial Number')" "$(get /tmp/smartctl.json serial_number)"
-check "diskinfo partitions" "$(di 'No. of Partitions')" "$(ls -d /sys/block/$sata/${sata}[0-9]* | wc -l)"
-check "diskinfo partition number" "$(di 'Partition No.')" "$(cat /sys/block/$sata/${sata}1/partition)"
-check "diskinfo start offset" "$(di 'Start Offset')" "$(($(cat /sys/block/$sata/${sata}1/start) * 512))"
-check "diskinfo partition length" "$(di 'Partition Length')" "$(($(cat /sys/block/$sata/${sata}1/size) * 512))"
+check "diskinfo capacity" "$(get /tmp/diskinfo.json capacity_bytes)" "$(($1 * $2))"
+check "diskinfo free" "$(get /tmp/diskinfo.json free_bytes)" "$(($1 * $4))"
+check "diskinfo cluster bytes" "$(($(get /tmp/diskinfo.json bytes_per_sector_value) * $(get /tmp/diskinfo.json sectors_per_cluster_value)))" "$1"
+check "diskinfo total clusters" "$(get /tmp/diskinfo.json total_clusters_value)" "$2"
+check "diskinfo free clusters" "$(get /tmp/diskinfo.json free_clusters_value)" "$4"
+check "diskinfo bytes per sector" "$(get /tmp/diskinfo.json bytes_per_sector_value)" "$(cat /sys/block/$sata/queue/logical_block_size)"
+check "diskinfo device" "$(get /tmp/diskinfo.json device_name)" "/dev/${sata}1"
+check "diskinfo serial" "$(get /tmp/diskinfo.json serial_number)" "$(get /tmp/smartctl.json serial_number)"
+check "diskinfo partitions" "$(get /tmp/diskinfo.json no_of_partitions_value)" "$(ls -d /sys/block/$sata/${sata}[0-9]* | wc -l)"
+check "diskinfo partition number" "$(get /tmp/diskinfo.json partition_no_value)" "$(cat /sys/block/$sata/${sata}1/partition)"
+check "diskinfo start offset" "$(get /tmp/diskinfo.json start_offset_bytes)" "$(($(cat /sys/block/$sata/${sata}1/start) * 512))"
+check "diskinfo partition length" "$(get /tmp/diskinfo.json partition_length_bytes)" "$(($(cat /sys/block/$sata/${sata}1/size) * 512))"
 
 section "Optical drives"
 # --- Optical drives: identification, capabilities, medium, and the tray and door.
@@ -303,7 +304,7 @@ opticalCase() {  # LETTER DEVICE QDEV-ID
       raw=$(sg_raw -r 21 "/dev/$dev" ad 00 00 00 00 00 00 00 00 15 00 00 2>/dev/null | od -An -v -tx1 | tr -s ' \n' ' ')
       # The layers field as the disc states it (0: one layer).
       layers=$(( $(byteAt "$raw" 6) >> 5 & 3 ))
-      check "optical $L: disc layers field" "$(get /tmp/optical.json disc.layers 'no disc structure')" "$layers"
+      check "optical $L: disc layers field" "$(get /tmp/optical.json disc.number_of_layers 'no disc structure')" "$layers"
       book=$(( $(byteAt "$raw" 4) >> 4 ))
       [ "$book" = 0 ] && book=DVD-ROM
       check "optical $L: disc book type" "$(get /tmp/optical.json disc.book_type 'no disc structure')" "$book"
@@ -317,7 +318,7 @@ opticalCase() {  # LETTER DEVICE QDEV-ID
   check "unlock $L: (disc mounted)" "$(zorvane-cli unlock "$L:" 2>&1)" "CD/DVD Drive $L: door now unlocked."
   check "unlock $L: QEMU state" "$(host STATE "$qdev")" "tray=closed locked=no medium=yes"
   zorvane-cli lock "$L:" >/dev/null 2>&1
-  checkMatch "eject $L: while locked" "$(zorvane-cli eject "$L:" 2>&1)" "^Eject Failed: [0-9]+$"
+  checkMatch "eject $L: while locked" "$(zorvane-cli eject "$L:" 2>&1)" "^Eject Failed: [0-9]+ \(.+\)$"
   check "eject $L: while locked, QEMU state" "$(host STATE "$qdev")" "tray=closed locked=yes medium=yes"
   zorvane-cli unlock "$L:" >/dev/null 2>&1
   check "eject $L:" "$(zorvane-cli eject "$L:" 2>&1; echo "status $?")" "status 0"
@@ -346,9 +347,9 @@ check "empty drive: QEMU state" "$(host REMOVE scsicd0)" "tray=closed locked=no 
 sleep 1
 zorvane-cli --json list > /tmp/list.json
 flatten /tmp/list.json
-i=$(rowOf 'Product Id' "$(inquiryField "$vscsi" 16 16)")
-empty=$(get /tmp/list.json "$i.Drive" | tr -d ' :')
-check "empty drive: survey label" "$(get /tmp/list.json "$i.Label")" "Not mounted"
+i=$(rowOf product "$(inquiryField "$vscsi" 16 16)")
+empty=$(get /tmp/list.json "drives.$i.letter" | tr -d ' :')
+check "empty drive: survey label" "$(get /tmp/list.json "drives.$i.label")" "Not mounted"
 check "empty drive: media" "$(zorvane-cli media "$empty:" 2>&1)" "$empty: Contains disk type: No Current Profile"
 echo "lab: sg_get_config of the empty drive: $(sg_get_config -c /dev/$vscsi 2>&1 | head -3 | tr '\n' ' ')"
 
