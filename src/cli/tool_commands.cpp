@@ -1,6 +1,7 @@
 // Subcommands of the check-disk and tools subsystems: chkdsk, bench, volumes, usb, clusters.
 #include "chkdsk/check_disk_view_state.h"
 #include "cli/cli_context.h"
+#include "cli/terminal_progress.h"
 #include "common/ui_services.h"
 #include "common/visible_text.h"
 #include "tools/bench_mark_view_state.h"
@@ -10,7 +11,9 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <iostream>
 #include <string>
+#include <unistd.h>
 #include <vector>
 
 namespace zv::cli {
@@ -78,9 +81,19 @@ int runChkdsk(CliContext& context, const std::vector<std::string>& args) {
     state.OptScanDrive = scan;
     // The log as the window writes it, line by line while the check runs. The checker's
     // lines are its own bytes: control characters are shown as escapes.
+    // Progress goes to the terminal only, as one line redrawn in place; the log never has it.
+    TerminalProgress progress(stderr, &context.err == &std::cerr ? STDERR_FILENO : -1,
+                              std::string("Checking ") + letter + ":");
+    state.onProgress = [&](int percent) {
+        if (state.running()) progress.show(percent);
+    };
     if (!context.json)
-        state.onLogLine = [&](const std::string& line) { context.out << visibleText(line) << "\n" << std::flush; };
+        state.onLogLine = [&](const std::string& line) {
+            progress.clear();
+            context.out << visibleText(line) << "\n" << std::flush;
+        };
     state.Button1Click(std::string(1, letter));
+    progress.clear();
 
     if (context.json) {
         const auto& engine = state.engine();
