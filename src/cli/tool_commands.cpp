@@ -115,7 +115,7 @@ int runChkdsk(CliContext& context, const std::vector<std::string>& args) {
 // ---------------------------------------------------------------------------------------
 // bench
 // ---------------------------------------------------------------------------------------
-constexpr const char* kBenchSynopsis = "bench [--local] [--removable] [--size BYTES] [--runs N]";
+constexpr const char* kBenchSynopsis = "bench [X: ...] [--local] [--removable] [--size BYTES] [--runs N]";
 
 // Messages of the benchmark, told apart by the drive under test.
 class BenchMessages final : public IMessages {
@@ -144,6 +144,7 @@ std::string padded(const std::string& text, size_t width) {
 
 int runBench(CliContext& context, const std::vector<std::string>& args) {
     bool local = false, removable = false;
+    std::vector<char> letters;
     unsigned long long size = tools::kBenchmarkFileSize, runs = 1;
     for (size_t i = 0; i < args.size(); ++i) {
         const std::string& arg = args[i];
@@ -154,10 +155,14 @@ int runBench(CliContext& context, const std::vector<std::string>& args) {
             const std::string& value = args[++i];
             const bool ok = arg == "--size" ? parseCount(value, 1, 1ULL << 36, &size) : parseCount(value, 1, 1000, &runs);
             if (!ok) return usage(context, "bad value for " + arg + ": " + value, kBenchSynopsis);
+        } else if (const char letter = parseDriveArgument(arg); letter != 0 && arg[0] != '-') {
+            letters.push_back(letter);
         } else {
             return usage(context, "unknown argument " + arg, kBenchSynopsis);
         }
     }
+    if (!letters.empty() && (local || removable))
+        return usage(context, "drive letters and --local/--removable do not go together", kBenchSynopsis);
     // As the window starts: local drives only.
     if (!local && !removable) local = true;
 
@@ -176,7 +181,8 @@ int runBench(CliContext& context, const std::vector<std::string>& args) {
             context.out << padded(row.Drive, 6) << padded(row.Type, 11) << padded(row.Test, 5)
                         << padded(row.Speed, 16) << visibleText(row.Notes) << "\n" << std::flush;
     };
-    state.Button1Click();
+    if (letters.empty()) state.Button1Click();
+    else state.BenchmarkDrives(letters);
 
     int failures = 0;
     for (const auto& [drive, text] : messages.shown) {
@@ -192,7 +198,8 @@ int runBench(CliContext& context, const std::vector<std::string>& args) {
                    ",\"test\":" + jsonQuote(row.Test) + ",\"speed\":" + jsonQuote(row.Speed) +
                    ",\"bestKbPerSec\":" + optionalNumber(row.bestKbPerSec) +
                    ",\"meanKbPerSec\":" + optionalNumber(row.meanKbPerSec) + ",\"runs\":" + std::to_string(row.runs) +
-                   ",\"cacheBypassed\":" + jsonBool(row.cacheBypassed) + ",\"folder\":" + jsonQuote(row.folder) +
+                   ",\"cacheBypassed\":" + jsonBool(row.cacheBypassed) +
+                   ",\"cacheLayer\":" + jsonQuote(row.cacheLayer) + ",\"folder\":" + jsonQuote(row.folder) +
                    ",\"notes\":" + jsonQuote(row.Notes) + "}";
         }) << ",\"messages\":" << jsonArray(messages.shown, [](const std::pair<char, std::string>& message) {
             return "{\"drive\":" + jsonQuote(std::string(1, message.first) + ":") +
@@ -289,11 +296,13 @@ const CliCommand kChkdskCommand = {
 
 const CliCommand kBenchCommand = {
     "bench", kBenchSynopsis,
-    "usage: zorvane-cli bench [--local] [--removable] [--size BYTES] [--runs N] [--json]\n"
-    "Times reading a temporary file on every local (default) and/or removable drive. The file\n"
+    "usage: zorvane-cli bench [X: ...] [--local] [--removable] [--size BYTES] [--runs N] [--json]\n"
+    "Times reading a temporary file on the drives given, or without drive letters on every\n"
+    "local (default) and/or removable drive. The file\n"
     "(10 MiB unless --size; whole 64 KiB blocks) is written in full, flushed and read back\n"
     "bypassing the system's cache where the file system allows it; it is deleted afterwards.\n"
-    "With --runs N the best of N reads is the speed and the mean is noted.\n"
+    "With --runs N the best of N reads is the speed and the mean is noted. A volume whose\n"
+    "reads may still come from a cache (FUSE, network, a loop device on a cached file) says so.\n"
     "Exit status: 0, or 1 when a drive could not be tested.\n",
     runBench};
 

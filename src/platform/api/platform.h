@@ -132,6 +132,12 @@ public:
     // home folder when it lies on that volume). Written as "X:\path\" with a final
     // backslash; returns its length, 0 when the volume has no such folder.
     virtual DWORD GetWritableFolderA(const char* rootPath, char* buffer, DWORD bufferLength) = 0;
+    // A short text naming what may still answer reads of the volume of `rootPath` from a
+    // cache even for a file opened with FILE_FLAG_NO_BUFFERING (a user-space file system,
+    // a network client, a disk image read through the host's cache). Returns its length;
+    // 0 with ERROR_SUCCESS when reads reach the medium, 0 with the error code when the
+    // volume cannot be looked at.
+    virtual DWORD GetReadCacheLayerA(const char* rootPath, char* buffer, DWORD bufferLength) = 0;
 };
 
 // ---------------------------------------------------------------------------------------

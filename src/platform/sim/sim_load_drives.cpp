@@ -267,6 +267,7 @@ void loadDrives(SimCore& core, const JsonReader& root) {
             else drive->readOnlyError = readErrorCode(entry, "read_only");
         }
         drive->rootWritable = entry.boolean("root_writable", true);
+        drive->readCache = entry.string("read_cache", "");
         m.definitions[drive->letter - 'A'].push_back(SimDosDefinition{drive.get(), {}});
         if (entry.has("writable_folder")) {
             const std::string folder = entry.string("writable_folder");
