@@ -2,6 +2,8 @@
 
 #include "survey/subst.h"
 
+#include <algorithm>
+
 namespace zv::actions {
 
 std::string substEntryProblem(const SubstEntry& entry) {
@@ -9,6 +11,13 @@ std::string substEntryProblem(const SubstEntry& entry) {
     const char letter = entry.letterText.front();
     if (!((letter >= 'A' && letter <= 'Z') || (letter >= 'a' && letter <= 'z')))
         return "The drive letter must be a letter from A to Z.";
+    // The start-up file holds one command a line: a line break in the folder would add a
+    // command the user never typed.
+    if (entry.addToStartup && std::any_of(entry.path.begin(), entry.path.end(), [](char c) {
+            return static_cast<unsigned char>(c) < 0x20 || c == 0x7f;
+        }))
+        return "A folder whose name holds a line break or another control character cannot be added to the "
+               "start-up file.";
     return {};
 }
 

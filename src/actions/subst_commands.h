@@ -27,7 +27,8 @@ public:
     virtual bool execute(SubstEntry* entry) = 0;
 };
 
-// Why the dialog's OK must be refused, or "" when the entry can be used.
+// Why the dialog's OK must be refused, or "" when the entry can be used: no letter, not a
+// letter, or a folder with a control character that is to go to the start-up file.
 std::string substEntryProblem(const SubstEntry& entry);
 
 // "subst X: path" as the start-up file carries it.

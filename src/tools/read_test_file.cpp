@@ -116,10 +116,12 @@ std::optional<uint64_t> ReadTestFile::timedRead() {
 
 void ReadTestFile::close() {
     if (m_handle == INVALID_HANDLE_VALUE) return;
-    m_platform.io().CloseHandle(m_handle);
+    const bool closed = m_platform.io().CloseHandle(m_handle) != FALSE;
     m_handle = INVALID_HANDLE_VALUE;
-    // Delete-on-close should have removed it; the name is ours, created new a moment ago.
-    if (m_platform.io().FileExists(m_path.c_str())) m_platform.io().DeleteFileA(m_path.c_str());
+    // A closed handle took its file along (delete on close); where the system frees the name
+    // as soon as the file is open, the name may be another program's file by now, so only a
+    // failed close is followed by a delete by name.
+    if (!closed && m_platform.io().FileExists(m_path.c_str())) m_platform.io().DeleteFileA(m_path.c_str());
     m_size = 0;
 }
 

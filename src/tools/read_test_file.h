@@ -1,7 +1,8 @@
 // The benchmark's temporary file: created so that it never replaces an existing file,
 // written in full with incompressible data, flushed, then read back in 64 KiB blocks with
 // the system's cache bypassed where the file system allows it. The file is deleted when it
-// is closed, on every path.
+// is closed, on every path; on Linux it has no name while it is open, so that nothing is
+// left behind when the process is interrupted or killed.
 #pragma once
 
 #include "platform/api/platform.h"
@@ -39,7 +40,7 @@ public:
     // reads took. Drops the file's cached pages first when the cache is not bypassed.
     // nullopt at the first failed or short read.
     std::optional<uint64_t> timedRead();
-    // Closes the file, which deletes it; removes it by name should it still exist.
+    // Closes the file, which deletes it; removes it by name only when the close failed.
     void close();
 
     bool cacheBypassed() const { return m_unbuffered; }

@@ -83,6 +83,18 @@ TEST_F(SubstCommandsTest, AnEmptyOrBadLetterIsRefused) {
     EXPECT_EQ(startupText(), "(absent)") << "no broken start-up line";
 }
 
+TEST_F(SubstCommandsTest, AFolderWithALineBreakNeverReachesTheStartupFile) {
+    const std::string hostile = "C:\\Temp\nsubst U: /etc";
+    EXPECT_FALSE(actions::substEntryProblem({"T", hostile, true}).empty());
+    EXPECT_FALSE(actions::substEntryProblem({"T", "C:\\Temp\rX", true}).empty());
+    EXPECT_TRUE(actions::substEntryProblem({"T", hostile, false}).empty()) << "the drive alone is fine";
+
+    dialog.entry = {"T", hostile, true};
+    EXPECT_THROW(commands.CreateSubstituteDrive1Click(), CommandError);
+    EXPECT_TRUE(callsNamed(m, "DefineDosDeviceA").empty()) << "nothing half done";
+    EXPECT_EQ(startupText(), "(absent)");
+}
+
 TEST_F(SubstCommandsTest, AStartupFileThatCannotBeWrittenRaisesAfterTheDriveIsMade) {
     auto& failing = load(kMachine.substr(0, kMachine.size() - 1) +
                          R"(, "faults": [{"operation": "AppendTextFile", "error": 5}]})");

@@ -128,6 +128,34 @@ TEST(CliGlobal, BadMachineFileNamesFilePlaceAndProblem) {
     EXPECT_NE(missing.err.find("/nonexistent/machine.json"), std::string::npos);
 }
 
+// Every refused machine file is wrong use (2), with the file, the place and the problem; a
+// device or a folder is refused without being read.
+TEST(CliGlobal, MachineFilesOverTheLimitsOrNotRegularExitWithStatusTwo) {
+    const std::string overflow =
+        writeMachine("overflow.json", R"({"schema": 1, "drives": [{"letter": "C", "space": {"total": 1e400}}]})");
+    const std::string deep = writeMachine("deep.json", "{\"schema\": 1, \"drives\": " + std::string(100000, '[') + "}");
+    const std::string folder = (std::filesystem::path(::testing::TempDir()) / "zv-machine-folder").string();
+    std::filesystem::create_directories(folder);
+    const struct {
+        std::string file;
+        std::string place;
+        std::string problem;
+    } cases[] = {
+        {overflow, "line 1, column 65", "number overflow"},
+        {deep, "line 1, column 88", "nested deeper than 64"},
+        {folder, "file", "is a folder"},
+        {"/dev/zero", "file", "is a character device"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.file);
+        const CliResult result = runWith({"--machine", c.file, "list"});
+        EXPECT_EQ(result.status, 2);
+        EXPECT_TRUE(result.out.empty());
+        EXPECT_NE(result.err.find(c.file + ": " + c.place + ": "), std::string::npos) << result.err;
+        EXPECT_NE(result.err.find(c.problem), std::string::npos) << result.err;
+    }
+}
+
 TEST_F(CliList, HeaderThenOneTabSeparatedLinePerRow) {
     const CliResult result = runWith({"--machine", m_file, "list"});
     ASSERT_EQ(result.status, 0) << result.err;

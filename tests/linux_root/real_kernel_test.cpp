@@ -7,6 +7,9 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <fcntl.h>
+#include <sys/wait.h>
+#include <unistd.h>
 #include <csignal>
 #include <filesystem>
 #include <map>
@@ -86,7 +89,7 @@ protected:
     }
 
     void loopVolumesMatchDfAndBlkid();
-    void exclusiveOpenOfAMountedVolumeIsASharingViolation();
+    void exclusiveOpensOfAMountedVolume();
     void ramDiskAndSubstituteLetter();
     void sshfsMountThatStopsAnsweringIsUnavailable();
 
@@ -131,15 +134,45 @@ void RealKernel::loopVolumesMatchDfAndBlkid() {
     }
 }
 
-void RealKernel::exclusiveOpenOfAMountedVolumeIsASharingViolation() {
+void RealKernel::exclusiveOpensOfAMountedVolume() {
     char letter = letterOf(s_mounts->mountPointOf("ext4"));
     ASSERT_NE(letter, 0);
     std::string device = std::string("\\\\.\\") + letter + ":";
     HANDLE shared = p->io().CreateFileA(device.c_str(), GENERIC_READ | GENERIC_WRITE, 3, OPEN_EXISTING, 0);
     ASSERT_NE(shared, INVALID_HANDLE_VALUE);
     p->io().CloseHandle(shared);
+
+    // A mounted file system is no program holding the device: an exclusive reader (a door
+    // lock, an identification) gets it, an exclusive writer does not.
+    HANDLE reader = p->io().CreateFileA(device.c_str(), GENERIC_READ, 0, OPEN_EXISTING, 0);
+    EXPECT_NE(reader, INVALID_HANDLE_VALUE);
+    if (reader != INVALID_HANDLE_VALUE) p->io().CloseHandle(reader);
+    EXPECT_EQ(p->io().CreateFileA(device.c_str(), GENERIC_READ | GENERIC_WRITE, 0, OPEN_EXISTING, 0), INVALID_HANDLE_VALUE);
+    EXPECT_EQ(p->GetLastError(), ERROR_SHARING_VIOLATION);
+
+    // Another process holding the device open makes even the exclusive reader wait its turn.
+    char dos[64];
+    ASSERT_GT(p->drives().QueryDosDeviceA(device.substr(4, 2).c_str(), dos, sizeof dos), 0u);
+    int ready[2];
+    ASSERT_EQ(pipe(ready), 0);
+    pid_t holder = fork();
+    ASSERT_GE(holder, 0);
+    if (holder == 0) {
+        int fd = open(dos, O_RDONLY);
+        char byte = fd >= 0 ? '1' : '0';
+        (void)!write(ready[1], &byte, 1);
+        pause();
+        _exit(0);
+    }
+    close(ready[1]);
+    char byte = 0;
+    ASSERT_EQ(read(ready[0], &byte, 1), 1);
+    close(ready[0]);
+    EXPECT_EQ(byte, '1') << "the holder could not open " << dos;
     EXPECT_EQ(p->io().CreateFileA(device.c_str(), GENERIC_READ, 0, OPEN_EXISTING, 0), INVALID_HANDLE_VALUE);
     EXPECT_EQ(p->GetLastError(), ERROR_SHARING_VIOLATION);
+    kill(holder, SIGKILL);
+    waitpid(holder, nullptr, 0);
 }
 
 void RealKernel::ramDiskAndSubstituteLetter() {
@@ -241,7 +274,7 @@ TEST_F(RealKernel, VolumesOfTheRealKernel) {
     }
     {
         SCOPED_TRACE("exclusive open");
-        exclusiveOpenOfAMountedVolumeIsASharingViolation();
+        exclusiveOpensOfAMountedVolume();
     }
     {
         SCOPED_TRACE("RAM disk and substitute");

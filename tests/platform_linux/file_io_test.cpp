@@ -4,7 +4,12 @@
 
 #include <filesystem>
 #include <fstream>
+#include "tools/read_test_file.h"
+
+#include <csignal>
 #include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 namespace zv::lnx::test {
 namespace {
@@ -32,8 +37,6 @@ TEST_F(FileIo, CreateWriteSeekReadAndDeleteOnClose) {
     HANDLE h = io.CreateFileA("W:\\12345678.TMP", GENERIC_READ | GENERIC_WRITE, 0, CREATE_NEW,
                               FILE_FLAG_DELETE_ON_CLOSE | FILE_FLAG_WRITE_THROUGH);
     ASSERT_NE(h, INVALID_HANDLE_VALUE);
-    EXPECT_EQ(io.CreateFileA("W:\\12345678.TMP", GENERIC_READ, 3, CREATE_NEW, 0), INVALID_HANDLE_VALUE);
-    EXPECT_EQ(p->GetLastError(), ERROR_FILE_EXISTS);
     std::vector<char> block(70000, 'z');
     DWORD written = 0;
     ASSERT_TRUE(io.WriteFile(h, block.data(), DWORD(block.size()), &written));
@@ -48,10 +51,52 @@ TEST_F(FileIo, CreateWriteSeekReadAndDeleteOnClose) {
     ASSERT_TRUE(io.ReadFile(h, tail, sizeof tail, &read));
     EXPECT_EQ(read, 10u);
     EXPECT_TRUE(io.DiscardCachedData(h));
-    EXPECT_TRUE(std::filesystem::exists(hostFile("12345678.TMP")));
+    // The file has no name while it is open: a process killed now leaves nothing behind.
+    EXPECT_TRUE(std::filesystem::is_empty(m_folder.path() + "/data"));
     EXPECT_TRUE(io.CloseHandle(h));
     EXPECT_FALSE(std::filesystem::exists(hostFile("12345678.TMP")));
     EXPECT_FALSE(io.CloseHandle(h));
+}
+
+TEST_F(FileIo, AnExistingFileOpenedForDeletionAtCloseGoesAtOnce) {
+    std::ofstream(hostFile("old.tmp")) << "old";
+    HANDLE h = p->io().CreateFileA("W:\\old.tmp", GENERIC_READ, 7, OPEN_EXISTING, FILE_FLAG_DELETE_ON_CLOSE);
+    ASSERT_NE(h, INVALID_HANDLE_VALUE);
+    EXPECT_FALSE(std::filesystem::exists(hostFile("old.tmp")));
+    char text[4] = {};
+    DWORD read = 0;
+    ASSERT_TRUE(p->io().ReadFile(h, text, 3, &read));
+    EXPECT_STREQ(text, "old");
+    // Its name is free again; closing the handle touches no file of that name.
+    std::ofstream(hostFile("old.tmp")) << "new";
+    EXPECT_TRUE(p->io().CloseHandle(h));
+    EXPECT_TRUE(std::filesystem::exists(hostFile("old.tmp")));
+}
+
+// The benchmark's file, in a process killed while it reads: nothing is left in the folder.
+TEST_F(FileIo, KilledBenchmarkLeavesNoFile) {
+    int ready[2];
+    ASSERT_EQ(::pipe(ready), 0);
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        ::close(ready[0]);
+        tools::ReadTestFile file(*p, tools::randomTemporaryNames());
+        bool made = file.create("W:\\") && file.writeAll(1 << 20) && file.timedRead();
+        char verdict = made ? 'y' : 'n';
+        ssize_t ignored = ::write(ready[1], &verdict, 1);
+        (void)ignored;
+        ::pause();
+        ::_exit(0);
+    }
+    ::close(ready[1]);
+    char verdict = 0;
+    ASSERT_EQ(::read(ready[0], &verdict, 1), 1);
+    ::close(ready[0]);
+    ::kill(child, SIGKILL);
+    ::waitpid(child, nullptr, 0);
+    EXPECT_EQ(verdict, 'y') << "the child could not write and read its file";
+    EXPECT_TRUE(std::filesystem::is_empty(m_folder.path() + "/data"));
 }
 
 TEST_F(FileIo, PathsNeverLeadAboveTheLettersRoot) {

@@ -87,10 +87,9 @@ TEST(Registry, WritesReplaceTheStoreWholeAndLeaveNoTemporaryFile) {
     auto inode = std::filesystem::status(store).type();
     EXPECT_EQ(inode, std::filesystem::file_type::regular);
     EXPECT_FALSE(std::filesystem::exists(store + ".tmp"));
-    std::string why;
-    auto tree = parseRegistryText(slurp(store), &why);
-    ASSERT_TRUE(tree) << why;
-    const auto& value = tree->at("software\\zorvane").values.at("text").second;
+    ParsedRegistryStore parsed = parseRegistryStore(slurp(store));
+    ASSERT_TRUE(parsed.badLines.empty());
+    const auto& value = parsed.tree.at("software\\zorvane").values.at("text").second;
     EXPECT_EQ(value.type, REG_SZ);
     EXPECT_EQ(std::string(value.data.begin(), value.data.end() - 1), text);
     // A write that cannot happen (the folder made read-only) leaves the old store as it was.
@@ -99,9 +98,20 @@ TEST(Registry, WritesReplaceTheStoreWholeAndLeaveNoTemporaryFile) {
         DWORD v = 7;
         EXPECT_NE(p->registry().RegSetValueExA(key, "Other", REG_DWORD, reinterpret_cast<BYTE*>(&v), 4), 0);
         std::filesystem::permissions(folder.path() + "/config", std::filesystem::perms::owner_all);
-        EXPECT_TRUE(parseRegistryText(slurp(store), &why));
+        EXPECT_TRUE(parseRegistryStore(slurp(store)).badLines.empty());
+        EXPECT_EQ(parseRegistryStore(slurp(store)).tree.at("software\\zorvane").values.count("other"), 0u);
     }
     p->registry().RegCloseKey(key);
+}
+
+// Files beside `path` named "<name>.bad-...": the copies of a store that was set aside.
+std::vector<std::string> setAsideCopies(const std::string& path) {
+    std::vector<std::string> copies;
+    std::filesystem::path file(path);
+    for (const auto& item : std::filesystem::directory_iterator(file.parent_path()))
+        if (item.path().filename().string().rfind(file.filename().string() + ".bad-", 0) == 0)
+            copies.push_back(item.path().string());
+    return copies;
 }
 
 TEST(Registry, UnreadableStoreIsTreatedAsEmptyAndKeptAside) {
@@ -115,12 +125,80 @@ TEST(Registry, UnreadableStoreIsTreatedAsEmptyAndKeptAside) {
     EXPECT_EQ(p->registry().RegOpenKeyExA(HKEY_CURRENT_USER, kPolicies, 0, KEY_READ, &key), LONG(ERROR_FILE_NOT_FOUND));
     EXPECT_EQ(p->registry().RegOpenKeyExA(HKEY_CURRENT_USER, "Software", 0, KEY_READ, &key), LONG(ERROR_FILE_NOT_FOUND));
     std::string reported = testing::internal::GetCapturedStderr();
-    EXPECT_NE(reported.find("cannot be read"), std::string::npos);
-    EXPECT_EQ(reported.find("cannot be read"), reported.rfind("cannot be read"));  // once
+    const std::string problem = store + ", line 1: not a Zorvane registry store";
+    EXPECT_NE(reported.find(problem), std::string::npos) << reported;
+    EXPECT_EQ(reported.find(problem), reported.rfind(problem));  // once
     ASSERT_EQ(p->registry().RegCreateKeyExA(HKEY_CURRENT_USER, kPolicies, 0, KEY_ALL_ACCESS, &key, nullptr), 0);
-    EXPECT_EQ(slurp(store + ".corrupt"), "this is not a registry store\n");
-    std::string why;
-    EXPECT_TRUE(parseRegistryText(slurp(store), &why)) << why;
+    auto copies = setAsideCopies(store);
+    ASSERT_EQ(copies.size(), 1u);
+    EXPECT_EQ(slurp(copies[0]), "this is not a registry store\n");
+    EXPECT_TRUE(parseRegistryStore(slurp(store)).badLines.empty());
+    p->registry().RegCloseKey(key);
+}
+
+// The reported hang: a number too large for 32 bits made the parser throw while the store's
+// lock was held, and the next call waited on that lock for ever.
+TEST(Registry, MalformedLinesAreSkippedReportedOnceAndTheStoreStaysUsable) {
+    TempFolder folder;
+    std::filesystem::create_directories(folder.path() + "/config");
+    std::string store = folder.path() + "/config/registry";
+    const std::string original = "Zorvane registry 1\n\n[Software\\Zorvane]\n"
+                                 "\"NoDrives\"=hex(99999999999999999999999):04,00,00,00\n"
+                                 "\"Kept\"=dword:00000007\n"
+                                 "\"Short\"=dword:123\n"
+                                 "\"Odd\"=hex(3):0,1\n"
+                                 "\"Esc\\q\"=dword:00000001\n"
+                                 "[Unterminated\n";
+    std::ofstream(store) << original;
+    testing::internal::CaptureStderr();
+    auto p = platformIn(folder);
+    HKEY key = 0;
+    ASSERT_EQ(p->registry().RegOpenKeyExA(HKEY_CURRENT_USER, "Software\\Zorvane", 0, KEY_ALL_ACCESS, &key), 0);
+    DWORD type = 0, data = 0, size = 4;
+    EXPECT_EQ(p->registry().RegQueryValueExA(key, "Kept", &type, reinterpret_cast<BYTE*>(&data), &size), 0);
+    EXPECT_EQ(data, 7u);
+    EXPECT_EQ(p->registry().RegQueryValueExA(key, "NoDrives", &type, nullptr, &size), LONG(ERROR_FILE_NOT_FOUND));
+    // Writes work, twice (no lock left behind), and keep the good values.
+    DWORD one = 1;
+    ASSERT_EQ(p->registry().RegSetValueExA(key, "A", REG_DWORD, reinterpret_cast<BYTE*>(&one), 4), 0);
+    ASSERT_EQ(p->registry().RegSetValueExA(key, "B", REG_DWORD, reinterpret_cast<BYTE*>(&one), 4), 0);
+    std::string reported = testing::internal::GetCapturedStderr();
+    for (int line : {4, 6, 7, 8, 9}) {
+        std::string problem = store + ", line " + std::to_string(line) + ":";
+        EXPECT_NE(reported.find(problem), std::string::npos) << line << "\n" << reported;
+        EXPECT_EQ(reported.find(problem), reported.rfind(problem)) << line;
+    }
+    EXPECT_EQ(reported.find(store + ", line 5:"), std::string::npos);
+    ParsedRegistryStore now = parseRegistryStore(slurp(store));
+    EXPECT_TRUE(now.badLines.empty());
+    EXPECT_EQ(now.tree.at("software\\zorvane").values.size(), 3u);  // Kept, A, B
+    auto copies = setAsideCopies(store);
+    ASSERT_EQ(copies.size(), 1u);  // set aside once, before the first rewrite
+    EXPECT_EQ(slurp(copies[0]), original);
+    // A second platform (another process) reads the store at once, without waiting.
+    auto other = platformIn(folder);
+    HKEY again = 0;
+    EXPECT_EQ(other->registry().RegOpenKeyExA(HKEY_CURRENT_USER, "Software\\Zorvane", 0, KEY_READ, &again), 0);
+    other->registry().RegCloseKey(again);
+    p->registry().RegCloseKey(key);
+}
+
+TEST(Registry, NamesWithControlCharactersStayOneLineOrAreRefused) {
+    TempFolder folder;
+    auto p = platformIn(folder);
+    HKEY key = 0;
+    EXPECT_EQ(p->registry().RegCreateKeyExA(HKEY_CURRENT_USER, "Software\\A\n[Injected]", 0, KEY_ALL_ACCESS, &key,
+                                            nullptr), LONG(ERROR_INVALID_PARAMETER));
+    ASSERT_EQ(p->registry().RegCreateKeyExA(HKEY_CURRENT_USER, "Software\\A", 0, KEY_ALL_ACCESS, &key, nullptr), 0);
+    const std::string name = "v\r\n\"x\"=dword:00000001\t\x1b\\";
+    DWORD one = 1;
+    ASSERT_EQ(p->registry().RegSetValueExA(key, name.c_str(), REG_DWORD, reinterpret_cast<BYTE*>(&one), 4), 0);
+    ParsedRegistryStore stored = parseRegistryStore(slurp(folder.path() + "/config/registry"));
+    EXPECT_TRUE(stored.badLines.empty());
+    ASSERT_EQ(stored.tree.size(), 2u);  // Software and Software\A, no [Injected]
+    const auto& values = stored.tree.at("software\\a").values;
+    ASSERT_EQ(values.size(), 1u);
+    EXPECT_EQ(values.begin()->second.first, name);
     p->registry().RegCloseKey(key);
 }
 
@@ -131,18 +209,21 @@ TEST(Registry, TextFormRoundTripsEveryValueType) {
     key.values["dw"] = {"Dw", {REG_DWORD, {0x78, 0x56, 0x34, 0x12}}};
     key.values["q"] = {"Q", {REG_QWORD, {1, 2, 3, 4, 5, 6, 7, 8}}};
     key.values[""] = {"", {REG_SZ, {'h', 'i', 0}}};
-    key.values["line\nbreak \"x\""] = {"Line\nBreak \"x\"", {REG_BINARY, {}}};
-    std::string why;
-    auto back = parseRegistryText(registryText(tree), &why);
-    ASSERT_TRUE(back) << why;
-    ASSERT_EQ(back->size(), 1u);
-    const auto& values = back->at("software\\a").values;
+    key.values["line\nbreak \"x\"\\"] = {"Line\nBreak \"x\"\\", {REG_BINARY, {}}};
+    key.values["big"] = {"Big", {0xffffffffu, {1}}};
+    ParsedRegistryStore back = parseRegistryStore(registryText(tree));
+    ASSERT_TRUE(back.badLines.empty());
+    ASSERT_EQ(back.tree.size(), 1u);
+    const auto& values = back.tree.at("software\\a").values;
     EXPECT_EQ(values.at("dw").second.data, (std::vector<uint8_t>{0x78, 0x56, 0x34, 0x12}));
     EXPECT_EQ(values.at("q").second.type, uint32_t(REG_QWORD));
     EXPECT_EQ(values.at("").second.data.size(), 3u);
-    EXPECT_EQ(values.at("line\nbreak \"x\"").first, "Line\nBreak \"x\"");
-    EXPECT_FALSE(parseRegistryText("Zorvane registry 1\n\"orphan\"=dword:00000001\n", &why));
-    EXPECT_FALSE(parseRegistryText("Zorvane registry 1\n[K]\n\"v\"=dword:0000001\n", &why));
+    EXPECT_EQ(values.at("line\nbreak \"x\"\\").first, "Line\nBreak \"x\"\\");
+    EXPECT_EQ(values.at("big").second.type, 0xffffffffu);
+    EXPECT_EQ(parseRegistryStore("Zorvane registry 1\n\"orphan\"=dword:00000001\n").badLines.size(), 1u);
+    EXPECT_EQ(parseRegistryStore("Zorvane registry 1\n[K]\n\"v\"=dword:0000001\n").badLines.size(), 1u);
+    EXPECT_EQ(parseRegistryStore("Zorvane registry 1\n[K]\n\"v\"=hex(4294967296):00\n").badLines.size(), 1u);
+    EXPECT_TRUE(parseRegistryStore("").badLines.empty());
 }
 
 }  // namespace

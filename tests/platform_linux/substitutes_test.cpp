@@ -1,6 +1,7 @@
 // Substitute letters: NT-family definitions, their volume answers, the start-up file, and
 // that an ordinary volume never loses its letter.
 #include "fake_seam.h"
+#include "platform/linux/startup_file.h"
 #include "platform/linux/substitutes.h"
 
 #include <gtest/gtest.h>
@@ -101,11 +102,19 @@ TEST(Substitutes, StartupFileBringsLettersBackInANewSession) {
 }
 
 TEST(Substitutes, StartupLinesAreRecognised) {
-    auto lines = parseStartupSubstLines("@echo off\r\nSUBST x: \"C:\\My Files\"\r\nsubst Y: D:\\b\\\r\nsubst z: /d\r\n"
-                                        "substitute q: c:\\\r\nsubst 1: c:\\\r\n");
+    ParsedStartupFile parsed = parseStartupFile("@echo off\r\nSUBST x: \"C:\\My Files\"\r\nsubst Y: D:\\b\\\r\nsubst z: /d\r\n"
+                                                "substitute q: c:\\\r\nsubst 1: c:\\\r\nsubst Q:\r\n"
+                                                "subst R: /tmp\x1b[31m\r\nsubst S: /a\rsubst T: /etc\r\n");
+    const auto& lines = parsed.substLines;
     ASSERT_EQ(lines.size(), 2u);
     EXPECT_EQ(lines[0], std::make_pair('X', std::string("C:\\My Files")));
     EXPECT_EQ(lines[1], std::make_pair('Y', std::string("D:\\b\\")));
+    // Malformed subst lines, a control character in a folder, a lone CR inside a line.
+    ASSERT_EQ(parsed.badLines.size(), 4u);
+    EXPECT_EQ(parsed.badLines[0].line, 6u);
+    EXPECT_EQ(parsed.badLines[1].line, 7u);
+    EXPECT_EQ(parsed.badLines[2].line, 8u);
+    EXPECT_EQ(parsed.badLines[3].line, 9u);
 }
 
 }  // namespace

@@ -4,6 +4,11 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+#include <sys/stat.h>
+
 namespace zv::test {
 namespace {
 
@@ -78,6 +83,12 @@ INSTANTIATE_TEST_SUITE_P(
                 "/faults/0/operation", "unknown operation"},
         Refusal{"BadRegistryType", machineJson(R"("registry": {"Software\\X": {"V": {"type": "REG_WORD", "data": 1}}})"),
                 "/registry/Software\\X/V/type", "unknown registry type"},
+        Refusal{"NumberOverflow", machineJson(R"("drives": [{"letter": "C", "space": {"total": 1e400}}])"),
+                "line 1, column 65", "number overflow parsing '1e400'"},
+        Refusal{"NestedTooDeep", "{\"schema\": 1,\n\"drives\": " + std::string(200, '[') + std::string(200, ']') + "}",
+                "line 2, column 74", "nested deeper than 64"},
+        Refusal{"LargerThanTheLimit", machineJson(R"("drives": [])") + std::string((16u << 20) + 1, ' '), "file",
+                "larger than 16 MiB"},
         Refusal{"BadDeviceAnswer", machineJson(R"("drives": [{"letter": "C", "device": {"query": "fine"}}])"),
                 "/drives/0/device/query", "expected an integer"}),
     [](const ::testing::TestParamInfo<Refusal>& info) { return std::string(info.param.name); });
@@ -90,6 +101,55 @@ TEST(Loader, MissingFileNamesTheFile) {
         EXPECT_EQ(e.file(), "/nonexistent/machine.json");
         EXPECT_NE(e.problem().find("cannot be read"), std::string::npos);
     }
+}
+
+// Files that are no machine files are refused at once, before a byte is taken for JSON:
+// reading a device or a pipe would wait or never end.
+TEST(Loader, WhatIsNotARegularFileIsRefusedAtOnce) {
+    const std::filesystem::path folder = std::filesystem::path(::testing::TempDir()) / "zv-not-regular";
+    std::filesystem::remove_all(folder);
+    std::filesystem::create_directories(folder / "machine.json");
+    ASSERT_EQ(::mkfifo((folder / "pipe.json").c_str(), 0600), 0);
+    {
+        std::ofstream huge(folder / "huge.json");
+        huge << machineJson("");
+        const std::string spaces(1 << 20, ' ');
+        for (int i = 0; i < 20; ++i) huge << spaces;
+    }
+    const struct {
+        std::string path;
+        std::string problem;
+    } cases[] = {
+        {(folder / "machine.json").string(), "is a folder"},
+        {(folder / "pipe.json").string(), "is a pipe"},
+        {"/dev/zero", "is a character device"},
+        {(folder / "huge.json").string(), "larger than 16 MiB"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.path);
+        const auto started = std::chrono::steady_clock::now();
+        try {
+            SimPlatform::fromFile(c.path);
+            ADD_FAILURE() << "accepted";
+        } catch (const MachineFileError& e) {
+            EXPECT_EQ(e.file(), c.path);
+            EXPECT_EQ(e.place(), "file");
+            EXPECT_NE(e.problem().find(c.problem), std::string::npos) << e.what();
+        }
+        EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(5));
+    }
+    std::filesystem::remove_all(folder);
+}
+
+TEST(Loader, BracketsInTextsAndCommentsAreNoNesting) {
+    const std::string deep(100, '[');
+    auto machine = SimPlatform::fromText("// " + deep + "\n{\"schema\": 1, /* " + deep +
+                                             " */ \"drives\": [{\"letter\": \"C\", \"volume\": {\"label\": \"" + deep +
+                                             "\\\"" + deep + "\"}}]}",
+                                         "brackets.json");
+    char label[256] = {};
+    ASSERT_TRUE(machine->drives().GetVolumeInformationA("C:\\", label, sizeof label, nullptr, nullptr, nullptr, nullptr, 0));
+    EXPECT_EQ(std::string(label), deep + "\"" + deep);
 }
 
 TEST(Loader, CommentsAreAllowed) {

@@ -11,13 +11,19 @@
 //    entries of fstab that are not mounted (remembered connections).
 //  - The table is rebuilt only when the mount table, the list of block devices, fstab or the
 //    substitute table changed.
+//
+// Each concern has its own file: volume_candidates (which volumes), letter_assignment (which
+// letters), mount_watch (noticing changes), letter_memory (the letters file),
+// substitute_roots (substitute letters in the table); this file keeps the table itself.
 #pragma once
 
-#include "platform/linux/block_devices.h"
+#include "platform/linux/letter_assignment.h"
+#include "platform/linux/letter_entry.h"
 #include "platform/linux/linux_context.h"
 #include "platform/linux/mount_table.h"
+#include "platform/linux/mount_watch.h"
 #include "platform/linux/storage_property.h"
-#include "platform/linux/volume_probe.h"
+#include "platform/linux/volume_candidates.h"
 
 #include <array>
 #include <map>
@@ -27,43 +33,10 @@
 
 namespace zv::lnx {
 
-struct LetterEntry {
-    DriveTarget target;
-    VolumeIdentity identity;            // file system on the volume (known when probed)
-    std::optional<BlockDevice> device;  // the block device of the volume or drive
-    bool readOnly = false;
-    bool remembered = false;            // an fstab network entry that is not mounted
-    std::string key;                    // what the remembered letter is stored under
-    // The folder that "X:\" stands for on this machine (mount point or substitute folder,
-    // as the system names it); "" when the letter has no root folder now.
-    std::string hostRoot;
-};
-
-// A candidate before letters are given out.
-struct VolumeCandidate {
-    LetterEntry entry;
-    bool isRoot = false;
-    int group = 0;          // order of assignment: fixed disks, removable, optical, loop ...
-    std::string sortName;   // natural order inside the group
-};
-
-// Candidates from the machine's tables (mount table, sysfs, fstab), substitutes excluded.
-std::vector<VolumeCandidate> collectVolumes(const std::string& sysRoot, const std::vector<MountEntry>& mounts,
-                                            const std::vector<MountEntry>& fstab);
-
-// Gives out letters: `substitutes` holds the letters defined as substitutes; `remembered`
-// maps a letter to the key of the volume that last had it and is updated for volumes that
-// got a new letter. Returns the table indexed by letter - 'A'.
-std::array<std::optional<LetterEntry>, 26> assignLetters(std::vector<VolumeCandidate> candidates,
-                                                         const std::map<char, std::string>& substitutes,
-                                                         std::map<char, std::string>& remembered);
-
 struct LinuxContext::LetterState {
     std::array<std::optional<LetterEntry>, 26> table;
     bool built = false;
-    int mountFd = -1;
-    bool mountFdPollable = false;
-    std::string mountBytes;       // last mount table read (for files that cannot be polled)
+    MountWatch mountWatch;
     std::string fstabStamp;
     std::string substStamp;
     std::string blockNames;
@@ -75,8 +48,6 @@ struct LinuxContext::LetterState {
     std::map<std::string, StorageFacts> storageFacts;
     std::map<char, std::string> remembered;
     bool rememberedLoaded = false;
-
-    ~LetterState();
 };
 
 // The entry of a letter after a refresh when the tables changed; null when the letter

@@ -190,9 +190,10 @@ public:
     // existing path is the path itself.
     DWORD GetShortPathNameA(const char* longPath, char* shortPath, DWORD bufferLength) override {
         std::optional<std::string> host = longPath ? hostPathFor(m_ctx, longPath) : std::nullopt;
-        struct stat st;
-        if (!host || ::stat(host->c_str(), &st) != 0) {
-            m_ctx.setLastError(host ? win32ErrorFromErrno(errno) : ERROR_PATH_NOT_FOUND);
+        const PathStat st = host ? statPath(m_ctx, *host, guardOf(m_ctx, *host)) : PathStat{};
+        if (!st.ok) {
+            m_ctx.setLastError(!host ? ERROR_PATH_NOT_FOUND
+                               : st.unavailable ? ERROR_NOT_READY : win32ErrorFromErrno(st.error));
             return 0;
         }
         std::string path = longPath;

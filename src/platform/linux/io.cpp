@@ -8,8 +8,10 @@
 #include "platform/linux/linux_parts.h"
 #include "platform/linux/read_cache_layer.h"
 #include "platform/linux/storage_property.h"
+#include "platform/linux/startup_file.h"
 #include "platform/linux/substitutes.h"
 #include "platform/linux/sysfs.h"
+#include "platform/linux/volume_facts.h"
 
 #include <cerrno>
 #include <cstdlib>
@@ -66,7 +68,6 @@ public:
             if (entry->kind == HandleKind::File) ::close(entry->fd);
             else m_ctx.seam().close(entry->fd);
         }
-        if (entry->deleteOnClose) ::unlink(entry->node.c_str());
         m_ctx.removeHandle(handle);
         m_ctx.setLastError(ERROR_SUCCESS);
         return TRUE;
@@ -191,8 +192,7 @@ public:
 
     BOOL FileExists(const char* fileName) override {
         std::optional<std::string> host = fileName ? hostFile(fileName) : std::nullopt;
-        struct stat st;
-        if (!host || ::stat(host->c_str(), &st) != 0) {
+        if (!host || !statPath(m_ctx, *host, guardOf(m_ctx, *host)).ok) {
             m_ctx.setLastError(ERROR_FILE_NOT_FOUND);
             return FALSE;
         }
@@ -201,13 +201,20 @@ public:
     }
 
     BOOL AppendTextFile(const char* fileName, const std::string& text) override {
+        if (fileName && equalsNoCase(fileName, "c:\\autoexec.bat")) {
+            // Zorvane's own start-up file: locked, replaced whole, no line break inside a line.
+            if (int error = appendToStartupFile(m_ctx, text)) return failErrno(error);
+            m_ctx.setLastError(ERROR_SUCCESS);
+            return TRUE;
+        }
         std::optional<std::string> host = fileName ? hostFile(fileName) : std::nullopt;
         if (!host) {
             m_ctx.setLastError(ERROR_PATH_NOT_FOUND);
             return FALSE;
         }
-        int fd = ::open(host->c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0666);
-        if (fd < 0) return failErrno();
+        int openError = 0;
+        int fd = openPath(m_ctx, *host, O_WRONLY | O_APPEND | O_CREAT, 0666, guardOf(m_ctx, *host), &openError);
+        if (fd < 0) return failErrno(openError);
         size_t done = 0;
         while (done < text.size()) {
             ssize_t n = ::write(fd, text.data() + done, text.size() - done);
@@ -257,12 +264,17 @@ public:
             m_ctx.setLastError(ERROR_PATH_NOT_FOUND);
             return 0;
         }
-        std::string root = entry->hostRoot;
+        const std::string root = entry->hostRoot;
+        const PathGuard guard = guardOf(m_ctx, root);
         std::string folder;
-        struct stat rootStat;
-        if (::access(root.c_str(), W_OK) == 0) {
+        const int rootAccess = accessPath(m_ctx, root, W_OK, guard);
+        const PathStat rootStat = rootAccess == 0 ? PathStat{} : statPath(m_ctx, root, guard);
+        if (rootAccess == 0) {
             folder = std::string(1, letter) + ":\\";
-        } else if (::stat(root.c_str(), &rootStat) == 0) {
+        } else if (isUnavailableErrno(rootAccess) || rootStat.unavailable) {
+            m_ctx.setLastError(ERROR_NOT_READY);  // the mount's daemon or server does not answer
+            return 0;
+        } else if (rootStat.ok) {
             // A folder of the same file system below the root: the user's home, else a
             // temporary folder.
             std::string prefix = root == "/" ? std::string() : root;
@@ -270,9 +282,10 @@ public:
             for (const auto& place : places) {
                 if (place.empty()) continue;
                 std::string host = m_ctx.sysPath(place);
-                struct stat st;
-                if (host.rfind(prefix + "/", 0) != 0 || ::stat(host.c_str(), &st) != 0 || st.st_dev != rootStat.st_dev ||
-                    !S_ISDIR(st.st_mode) || ::access(host.c_str(), W_OK) != 0)
+                if (host.rfind(prefix + "/", 0) != 0) continue;
+                const PathStat st = statPath(m_ctx, host, guard);
+                if (!st.ok || st.st.st_dev != rootStat.st.st_dev || !S_ISDIR(st.st.st_mode) ||
+                    accessPath(m_ctx, host, W_OK, guard) != 0)
                     continue;
                 std::string rest = host.substr(prefix.size());
                 std::replace(rest.begin(), rest.end(), '/', '\\');
@@ -324,8 +337,9 @@ private:
     // own start-up file.
     std::optional<std::string> hostFile(const std::string& name) {
         if (equalsNoCase(name, "c:\\autoexec.bat")) {
-            makeFolders(m_ctx.options().configDir);
-            return startupFilePath(m_ctx);
+            std::string path = startupFilePath(m_ctx, true);
+            if (path.empty()) return std::nullopt;
+            return path;
         }
         return hostPathFor(m_ctx, name);
     }
@@ -405,23 +419,36 @@ private:
         default: return fail(ERROR_INVALID_PARAMETER);
         }
         if (flags & FILE_FLAG_NO_BUFFERING) mode |= O_DIRECT;
+        // Zorvane's own start-up file is never opened through a link (own_file.h).
+        if (equalsNoCase(given, "c:\\autoexec.bat")) mode |= O_NOFOLLOW;
         if (flags & FILE_FLAG_WRITE_THROUGH) mode |= O_DSYNC;
-        struct stat before;
-        bool existed = ::stat(host.c_str(), &before) == 0;
-        if (existed && S_ISDIR(before.st_mode)) return fail(ERROR_ACCESS_DENIED);
-        int fd = ::open(host.c_str(), mode | O_CLOEXEC, 0666);
+        const PathGuard guard = guardOf(m_ctx, host);
+        const PathStat before = statPath(m_ctx, host, guard);
+        const bool existed = before.ok;
+        if (before.unavailable) return fail(ERROR_NOT_READY);
+        if (existed && S_ISDIR(before.st.st_mode)) return fail(ERROR_ACCESS_DENIED);
+        if (existed && disposition == CREATE_NEW) return fail(ERROR_FILE_EXISTS);
+        const bool deleteOnClose = (flags & FILE_FLAG_DELETE_ON_CLOSE) != 0;
+        int error = 0;
+        int fd = -1;
+        if (deleteOnClose && !existed && (mode & O_CREAT)) fd = openNameless(host, mode, guard, &error);
+        const bool byName = fd < 0 && error == 0;
+        if (byName) fd = openPath(m_ctx, host, mode, 0666, guard, &error);
         if (fd < 0) {
-            int error = errno;
             // The kernel creates the file before it refuses O_DIRECT: take it away again.
-            if (error == EINVAL && (mode & O_DIRECT) && (mode & O_CREAT) && !existed) ::unlink(host.c_str());
+            if (byName && error == EINVAL && (mode & O_DIRECT) && (mode & O_CREAT) && !existed) ::unlink(host.c_str());
             if (error == EEXIST) return fail(ERROR_FILE_EXISTS);
             if (error == ENOENT) {
                 std::string parent = host.substr(0, host.find_last_of('/'));
-                struct stat st;
-                return fail(parent.empty() || ::stat(parent.c_str(), &st) == 0 ? ERROR_FILE_NOT_FOUND : ERROR_PATH_NOT_FOUND);
+                return fail(parent.empty() || statPath(m_ctx, parent, guard).ok ? ERROR_FILE_NOT_FOUND
+                                                                                   : ERROR_PATH_NOT_FOUND);
             }
-            return fail(win32ErrorFromErrno(error));
+            return fail(isUnavailableErrno(error) ? ERROR_NOT_READY : win32ErrorFromErrno(error));
         }
+        // A file that goes at close has no name from the start, so that a process that is
+        // killed or interrupted leaves nothing behind (it is still read and written in full
+        // through its descriptor).
+        if (deleteOnClose && byName) ::unlink(host.c_str());
         HandleEntry entry;
         entry.kind = HandleKind::File;
         entry.fd = fd;
@@ -429,10 +456,22 @@ private:
         entry.node = host;
         entry.access = access;
         entry.flags = flags;
-        entry.deleteOnClose = (flags & FILE_FLAG_DELETE_ON_CLOSE) != 0;
         m_ctx.setLastError(existed && (disposition == CREATE_ALWAYS || disposition == OPEN_ALWAYS) ? ERROR_ALREADY_EXISTS
                                                                                                  : ERROR_SUCCESS);
         return m_ctx.addHandle(std::move(entry));
+    }
+
+    // A new file without a name (O_TMPFILE) in the folder of `host`. -1 with *error 0 when
+    // the file system has no such files: the caller creates it by name and unlinks it at once.
+    int openNameless(const std::string& host, int mode, const PathGuard& guard, int* error) {
+        const std::string folder = host.substr(0, host.find_last_of('/'));
+        int flags = (mode & ~(O_CREAT | O_EXCL | O_TRUNC | O_ACCMODE)) | O_TMPFILE | O_RDWR;
+        int fd = openPath(m_ctx, folder.empty() ? "/" : folder, flags, 0600, guard, error);
+        if (fd >= 0) return fd;
+        // Older kernels see O_TMPFILE as O_DIRECTORY (EISDIR); file systems without it say
+        // EOPNOTSUPP.
+        if (*error == EOPNOTSUPP || *error == EISDIR) *error = 0;
+        return -1;
     }
 
     // INQUIRY of a device this user may not open: the kernel keeps the device's standard

@@ -7,7 +7,10 @@
 
 namespace zv::lnx {
 
-LinuxContext::LinuxContext(LinuxOptions options) : m_options(std::move(options)) {
+LinuxContext::LinuxContext(LinuxOptions options)
+    : m_options(std::move(options)),
+      m_runtimeFolder(m_options.runtimeDir, "runtime folder"),
+      m_configFolder(m_options.configDir, "configuration folder") {
     if (!m_options.seam) m_options.seam = &realSysSeam();
     if (m_options.sysRoot.empty()) m_options.sysRoot.assign(1, '/');
     while (m_options.sysRoot.size() > 1 && m_options.sysRoot.back() == '/') m_options.sysRoot.pop_back();

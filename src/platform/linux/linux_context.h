@@ -3,6 +3,7 @@
 #pragma once
 
 #include "platform/api/platform.h"
+#include "platform/linux/private_folder.h"
 #include "platform/linux/sys_seam.h"
 
 #include <functional>
@@ -61,7 +62,6 @@ struct HandleEntry {
     DWORD flags = 0;
     std::optional<DriveTarget> target; // letter devices
     int physicalDrive = -1;
-    bool deleteOnClose = false;
     std::vector<std::string> searchItems;  // volume search
     size_t searchIndex = 0;
 };
@@ -75,6 +75,12 @@ public:
     SysSeam& seam() { return *m_options.seam; }
     // An absolute system path ("/sys/block") under the system root.
     std::string sysPath(const std::string& absolute) const;
+
+    // The checked folders for Zorvane's own files (private_folder.h): runtimeDir and
+    // configDir when they are safe to use, else a private folder for this run. "" when the
+    // folder does not exist yet and `create` is false, or when there is none.
+    std::string runtimeFolder(bool create) { return m_runtimeFolder.path(create); }
+    std::string configFolder(bool create) { return m_configFolder.path(create); }
 
     // The letter table, rebuilt when the mount table changed.
     std::optional<DriveTarget> target(char letter);
@@ -103,6 +109,8 @@ public:
 
 private:
     LinuxOptions m_options;
+    PrivateFolder m_runtimeFolder;
+    PrivateFolder m_configFolder;
     DWORD m_lastError = 0;
     std::map<HANDLE, HandleEntry> m_handles;
     HANDLE m_nextHandle = 1;

@@ -5,8 +5,10 @@
 // substitute. The letter table gives a new mount the letter it was made for.
 #include "platform/linux/drive_letters.h"
 #include "platform/linux/linux_parts.h"
+#include "platform/linux/remote_names.h"
 #include "platform/linux/substitutes.h"
 #include "platform/linux/sysfs.h"
+#include "platform/linux/volume_facts.h"
 
 #include <algorithm>
 #include <cctype>
@@ -23,81 +25,7 @@ namespace {
 
 constexpr int kMountTimeoutMs = 60000;
 
-enum class RemoteKind { Unknown, Smb, Ssh, Nfs };
-
-struct Remote {
-    RemoteKind kind = RemoteKind::Unknown;
-    std::string source;  // what the mount tool takes: "//host/share", "user@host:/path", "host:/export"
-    std::string uri;     // what GIO takes: "smb://host/share", "sftp://user@host/path", "nfs://host/export"
-    std::string port;    // SSH port, "" for the default
-};
-
 bool startsWith(const std::string& text, const std::string& prefix) { return text.rfind(prefix, 0) == 0; }
-
-// "host/share/sub" after a scheme: host and the rest (without its leading "/").
-void splitHostPath(const std::string& rest, std::string* host, std::string* path) {
-    const size_t slash = rest.find('/');
-    *host = rest.substr(0, slash);
-    *path = slash == std::string::npos ? std::string() : rest.substr(slash + 1);
-}
-
-Remote parseRemote(const std::string& typed) {
-    Remote remote;
-    const std::string lower = lowerCase(typed);
-    std::string host;
-    std::string path;
-    if (startsWith(typed, "\\\\") || (startsWith(typed, "//") && typed.size() > 2)) {
-        std::string rest = typed.substr(2);
-        std::replace(rest.begin(), rest.end(), '\\', '/');
-        splitHostPath(rest, &host, &path);
-        if (host.empty() || path.empty()) return remote;
-        remote.kind = RemoteKind::Smb;
-    } else if (startsWith(lower, "smb://") || startsWith(lower, "cifs://")) {
-        splitHostPath(typed.substr(typed.find("://") + 3), &host, &path);
-        if (host.empty() || path.empty()) return remote;
-        remote.kind = RemoteKind::Smb;
-    } else if (startsWith(lower, "sftp://") || startsWith(lower, "ssh://")) {
-        splitHostPath(typed.substr(typed.find("://") + 3), &host, &path);
-        if (host.empty()) return remote;
-        if (const size_t colon = host.rfind(':'); colon != std::string::npos && host.find(']') == std::string::npos) {
-            remote.port = host.substr(colon + 1);
-            host = host.substr(0, colon);
-        }
-        remote.kind = RemoteKind::Ssh;
-        remote.source = host + ":/" + path;
-        remote.uri = "sftp://" + host + (remote.port.empty() ? "" : ":" + remote.port) + "/" + path;
-        return remote;
-    } else if (startsWith(lower, "nfs://")) {
-        splitHostPath(typed.substr(6), &host, &path);
-        if (host.empty()) return remote;
-        remote.kind = RemoteKind::Nfs;
-        remote.source = host + ":/" + path;
-        remote.uri = "nfs://" + host + "/" + path;
-        return remote;
-    } else if (const size_t colon = typed.find(':'); colon != std::string::npos && colon > 0 &&
-                                                     typed.find("://") == std::string::npos) {
-        // "user@host:/path" is SSH; "host:/export" is the NFS form.
-        host = typed.substr(0, colon);
-        path = typed.substr(colon + 1);
-        if (startsWith(path, "/")) path.erase(0, 1);
-        if (host.find('@') != std::string::npos) {
-            remote.kind = RemoteKind::Ssh;
-            remote.source = typed;
-            remote.uri = "sftp://" + host + "/" + path;
-        } else {
-            remote.kind = RemoteKind::Nfs;
-            remote.source = typed;
-            remote.uri = "nfs://" + host + "/" + path;
-        }
-        return remote;
-    } else {
-        return remote;
-    }
-    // SMB forms.
-    remote.source = "//" + host + "/" + path;
-    remote.uri = "smb://" + host + "/" + path;
-    return remote;
-}
 
 bool makeFolders(const std::string& path) {
     std::string built;
@@ -120,8 +48,12 @@ std::string userRuntimeFolder() {
 
 // The folder a new mount goes to, created when missing.
 std::string mountFolder(LinuxContext& ctx, char letter, std::string* message) {
-    std::string base = ctx.options().runtimeDir;
-    if (base.empty()) base = "/tmp/zorvane-" + std::to_string(::getuid());
+    // The checked runtime folder (private_folder.h): never a folder another user prepared.
+    std::string base = ctx.runtimeFolder(true);
+    if (base.empty()) {
+        if (message) *message = "Zorvane has no private folder for the mount point (see the message above).";
+        return {};
+    }
     const std::string folder = base + "/network/" + (letter ? std::string(1, letter) : std::string("share"));
     if (!makeFolders(folder)) {
         if (message) *message = "The folder " + folder + " cannot be created.";
@@ -133,6 +65,15 @@ std::string mountFolder(LinuxContext& ctx, char letter, std::string* message) {
 std::string withoutLineEnd(std::string text) {
     while (!text.empty() && (text.back() == '\n' || text.back() == '\r' || text.back() == ' ')) text.pop_back();
     return text;
+}
+
+// sshfs ends its options at "--": what follows is the remote and the folder, whatever they
+// look like.
+std::vector<std::string> sshfsArguments(const Remote& remote, const std::string& folder) {
+    std::vector<std::string> argv{"sshfs", "-o", "reconnect,ServerAliveInterval=15"};
+    if (!remote.port.empty()) argv.insert(argv.end(), {"-p", remote.port});
+    argv.insert(argv.end(), {"--", remote.source, folder});
+    return argv;
 }
 
 // Runs a mount tool; NO_ERROR, or the tool's own message and a fitting error code.
@@ -152,9 +93,11 @@ DWORD runMountTool(const std::vector<std::string>& argv, const std::string& pack
     return ERROR_BAD_NET_NAME;
 }
 
-std::set<std::string> gvfsFolders() {
+std::set<std::string> gvfsFolders(LinuxContext& ctx) {
     std::set<std::string> names;
     const std::string root = userRuntimeFolder() + "/gvfs";
+    // The folder is the GIO daemon's FUSE mount: it is listed only when the daemon answers.
+    if (accessPath(ctx, root, R_OK | X_OK, guardOf(ctx, root)) != 0) return names;
     if (DIR* dir = ::opendir(root.c_str())) {
         while (const dirent* item = ::readdir(dir))
             if (item->d_name[0] != '.') names.insert(root + "/" + item->d_name);
@@ -167,18 +110,16 @@ DWORD mountAsUser(LinuxContext& ctx, const Remote& remote, char letter, std::str
     if (remote.kind == RemoteKind::Ssh) {
         const std::string folder = mountFolder(ctx, letter, message);
         if (folder.empty()) return ERROR_ACCESS_DENIED;
-        std::vector<std::string> argv{"sshfs", remote.source, folder, "-o", "reconnect,ServerAliveInterval=15"};
-        if (!remote.port.empty()) argv.insert(argv.end(), {"-p", remote.port});
-        return runMountTool(argv, "sshfs", message);
+        return runMountTool(sshfsArguments(remote, folder), "sshfs", message);
     }
     // SMB and NFS shares through the desktop's GIO mounts; their folder appears under the
     // session's gvfs folder and takes the letter as a substitute.
-    const std::set<std::string> before = gvfsFolders();
-    const DWORD status = runMountTool({"gio", "mount", remote.uri}, "gvfs-backends", message);
+    const std::set<std::string> before = gvfsFolders(ctx);
+    const DWORD status = runMountTool({"gio", "mount", "--", remote.uri}, "gvfs-backends", message);
     if (status != NO_ERROR) return status;
     if (!letter) return NO_ERROR;
     std::string folder;
-    for (const std::string& now : gvfsFolders())
+    for (const std::string& now : gvfsFolders(ctx))
         if (!before.count(now)) folder = now;
     if (folder.empty()) {
         if (message)
@@ -196,15 +137,16 @@ DWORD mountAsUser(LinuxContext& ctx, const Remote& remote, char letter, std::str
 DWORD mountAsRoot(LinuxContext& ctx, const Remote& remote, const char* userName, char letter, std::string* message) {
     const std::string folder = mountFolder(ctx, letter, message);
     if (folder.empty()) return ERROR_ACCESS_DENIED;
+    // mount.cifs and mount.nfs take the remote first, before any option, and know no "--";
+    // what they get starts with "//" or with a server name that was checked not to start
+    // with "-".
     switch (remote.kind) {
     case RemoteKind::Smb: {
         const std::string credentials = userName && *userName ? std::string("user=") + userName : std::string("guest");
         return runMountTool({"mount.cifs", remote.source, folder, "-o", credentials}, "cifs-utils", message);
     }
     case RemoteKind::Ssh: {
-        std::vector<std::string> argv{"sshfs", remote.source, folder, "-o", "reconnect,ServerAliveInterval=15"};
-        if (!remote.port.empty()) argv.insert(argv.end(), {"-p", remote.port});
-        return runMountTool(argv, "sshfs", message);
+        return runMountTool(sshfsArguments(remote, folder), "sshfs", message);
     }
     case RemoteKind::Nfs: return runMountTool({"mount.nfs", remote.source, folder}, "nfs-common", message);
     case RemoteKind::Unknown: break;
@@ -222,6 +164,11 @@ DWORD linuxAddConnection(LinuxContext& ctx, const char* remoteName, const char* 
         if (message)
             *message = "\"" + typed + "\" is no network folder. Give it as \\\\server\\share, smb://server/share, "
                        "sftp://host/path, user@host:/path or host:/export.";
+        return ERROR_BAD_NET_NAME;
+    }
+    const std::string user = userName ? userName : "";
+    if (const std::string refusal = remoteRefusal(remote, typed, user); !refusal.empty()) {
+        if (message) *message = refusal;
         return ERROR_BAD_NET_NAME;
     }
     const char letter = localName && *localName ? static_cast<char>(std::toupper(static_cast<unsigned char>(*localName))) : 0;

@@ -17,7 +17,11 @@ struct OpenKey {
 
 class LinuxRegistry final : public platform::IRegistry {
 public:
-    explicit LinuxRegistry(LinuxContext& ctx) : m_store(ctx.options().configDir + "/registry") {}
+    explicit LinuxRegistry(LinuxContext& ctx)
+        : m_store([&ctx](bool create) {
+              std::string folder = ctx.configFolder(create);
+              return folder.empty() ? std::string() : folder + "/registry";
+          }) {}
 
     LONG RegCreateKeyExA(HKEY key, const char* subKey, DWORD, DWORD desired, HKEY* result, DWORD* disposition) override {
         std::string path;
@@ -118,6 +122,8 @@ private:
             return LONG(ERROR_INVALID_HANDLE);
         }
         *path = normalizedKeyPath(base + "\\" + (subKey ? subKey : ""));
+        // A key's name ends its line in the store: a line break in it is refused.
+        if (!storableKeyPath(*path)) return LONG(ERROR_INVALID_PARAMETER);
         return LONG(ERROR_SUCCESS);
     }
 

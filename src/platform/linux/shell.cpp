@@ -6,6 +6,7 @@
 #include "platform/linux/drive_letters.h"
 #include "platform/linux/linux_parts.h"
 #include "platform/linux/sysfs.h"
+#include "platform/linux/volume_facts.h"
 
 #include <algorithm>
 #include <cctype>
@@ -211,7 +212,8 @@ public:
             }
             return open(*folder);
         }
-        if (target.front() == '/') return ::access(target.c_str(), F_OK) == 0 ? open(target) : SE_ERR_FNF;
+        if (target.front() == '/')
+            return accessPath(m_ctx, target, F_OK, guardOf(m_ctx, target)) == 0 ? open(target) : SE_ERR_FNF;
         (void)verb;
         // A program by name, with its parameters as one argument list.
         if (findProgram(target).empty()) return SE_ERR_FNF;

@@ -2,13 +2,14 @@
 #include "platform/linux/substitutes.h"
 
 #include "platform/linux/drive_letters.h"
+#include "platform/linux/mount_watch.h"
+#include "platform/linux/own_file.h"
+#include "platform/linux/startup_file.h"
 #include "platform/linux/sysfs.h"
 
 #include <cctype>
 #include <cerrno>
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
+#include <cstring>
 
 namespace zv::lnx {
 
@@ -16,37 +17,36 @@ namespace {
 
 const std::string kFolderPrefix = "\\??\\";
 
-std::string tablePath(LinuxContext& ctx) { return ctx.options().runtimeDir + "/substitutes"; }
+std::string tablePath(LinuxContext& ctx, bool create) {
+    std::string folder = ctx.runtimeFolder(create);
+    return folder.empty() ? std::string() : folder + "/substitutes";
+}
 
-SubstDefinitions parseTable(const std::string& text) {
+// The letters the start-up file makes, for a session's first table.
+SubstDefinitions tableFromStartupFile(LinuxContext& ctx) {
     SubstDefinitions table;
-    size_t pos = 0;
-    while (pos < text.size()) {
-        size_t end = text.find('\n', pos);
-        if (end == std::string::npos) end = text.size();
-        std::string line = text.substr(pos, end - pos);
-        pos = end + 1;
-        if (line.size() > 2 && line[0] >= 'A' && line[0] <= 'Z' && line[1] == '\t') table[line[0]].push_back(line.substr(2));
+    for (const auto& [letter, path] : startupSubstitutes(ctx)) {
+        if (letter == 'C') continue;
+        auto& definitions = table[letter];
+        definitions.insert(definitions.begin(), kFolderPrefix + path);
     }
     return table;
 }
 
-bool writeTable(LinuxContext& ctx, const SubstDefinitions& table) {
-    makeFolders(ctx.options().runtimeDir);
-    std::string text = "# Substitute drive letters of this session, most recent first (Zorvane)\n";
-    for (const auto& [letter, definitions] : table)
-        for (const auto& definition : definitions) text += std::string(1, letter) + "\t" + definition + "\n";
-    std::string path = tablePath(ctx), temp = path + ".tmp";
-    int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
-    if (fd < 0) return false;
-    bool ok = ::write(fd, text.data(), text.size()) == ssize_t(text.size());
-    ok = ::fsync(fd) == 0 && ok;
-    ::close(fd);
-    if (!ok || ::rename(temp.c_str(), path.c_str()) != 0) {
-        ::unlink(temp.c_str());
-        return false;
+// The table a rewrite starts from: the file as it is now, or the start-up file's letters
+// when the session has no table yet. Bad lines are reported.
+SubstDefinitions currentTable(LinuxContext& ctx, const std::string& path, const OwnFileContents& contents,
+                              bool* hadBadLines) {
+    *hadBadLines = false;
+    if (contents.state == OwnFileContents::State::Absent) return tableFromStartupFile(ctx);
+    if (contents.state == OwnFileContents::State::Refused) {
+        reportOnce("the substitute table " + path + " is not read (" + contents.problem + ").");
+        return {};
     }
-    return true;
+    ParsedSubstituteTable parsed = parseSubstituteTable(contents.text);
+    reportBadLines(path, parsed.badLines);
+    *hadBadLines = !parsed.badLines.empty();
+    return std::move(parsed.definitions);
 }
 
 bool sameTarget(const std::string& definition, const std::string& target, bool exact) {
@@ -56,72 +56,12 @@ bool sameTarget(const std::string& definition, const std::string& target, bool e
     return equal(definition, target) || equal(definition, kFolderPrefix + target);
 }
 
-}  // namespace
+// Why a change of the table is refused, as a Win32 error code.
+struct Refusal {
+    DWORD error;
+};
 
-std::string startupFilePath(LinuxContext& ctx) { return ctx.options().configDir + "/autoexec.bat"; }
-
-std::vector<std::pair<char, std::string>> parseStartupSubstLines(const std::string& text) {
-    std::vector<std::pair<char, std::string>> lines;
-    size_t pos = 0;
-    while (pos < text.size()) {
-        size_t end = text.find('\n', pos);
-        if (end == std::string::npos) end = text.size();
-        std::string line = trimmed(text.substr(pos, end - pos));
-        pos = end + 1;
-        if (lowerCase(line.substr(0, 6)) != "subst ") continue;
-        std::string rest = trimmed(line.substr(6));
-        if (rest.size() < 3 || rest[1] != ':' || !std::isalpha(static_cast<unsigned char>(rest[0])) ||
-            !std::isspace(static_cast<unsigned char>(rest[2])))
-            continue;
-        char letter = char(std::toupper(static_cast<unsigned char>(rest[0])));
-        std::string path = trimmed(rest.substr(3));
-        if (path.size() >= 2 && path.front() == '"' && path.back() == '"') path = path.substr(1, path.size() - 2);
-        if (path.empty() || lowerCase(path) == "/d") continue;
-        lines.emplace_back(letter, path);
-    }
-    return lines;
-}
-
-SubstDefinitions loadSubstitutes(LinuxContext& ctx) {
-    if (ctx.options().runtimeDir.empty()) return {};
-    if (auto text = readFileBytes(tablePath(ctx))) return parseTable(*text);
-    // The session's first use: bring back the letters the start-up file makes.
-    SubstDefinitions table;
-    if (auto startup = readFileBytes(startupFilePath(ctx))) {
-        for (const auto& [letter, path] : parseStartupSubstLines(*startup)) {
-            if (letter == 'C') continue;
-            auto& definitions = table[letter];
-            definitions.insert(definitions.begin(), kFolderPrefix + path);
-        }
-    }
-    writeTable(ctx, table);
-    return table;
-}
-
-std::string substitutesStamp(LinuxContext& ctx) {
-    struct stat st;
-    if (ctx.options().runtimeDir.empty() || ::stat(tablePath(ctx).c_str(), &st) != 0) return "-";
-    return std::to_string(st.st_ino) + ":" + std::to_string(st.st_size) + ":" + std::to_string(st.st_mtim.tv_sec) +
-           "." + std::to_string(st.st_mtim.tv_nsec);
-}
-
-std::string substituteFolder(const std::vector<std::string>& definitions) {
-    if (definitions.empty() || definitions.front().rfind(kFolderPrefix, 0) != 0) return {};
-    return definitions.front().substr(kFolderPrefix.size());
-}
-
-BOOL defineSubstitute(LinuxContext& ctx, DWORD flags, char letter, const char* targetPath) {
-    letter = char(std::toupper(static_cast<unsigned char>(letter)));
-    if (letter < 'A' || letter > 'Z') {
-        ctx.setLastError(ERROR_INVALID_PARAMETER);
-        return FALSE;
-    }
-    if (ctx.options().runtimeDir.empty()) {
-        ctx.setLastError(ERROR_NOT_SUPPORTED);
-        return FALSE;
-    }
-    std::string target = targetPath ? targetPath : "";
-    SubstDefinitions table = loadSubstitutes(ctx);
+void applyDefinition(SubstDefinitions& table, DWORD flags, char letter, const std::string& target) {
     auto& definitions = table[letter];
     if (flags & DDD_REMOVE_DEFINITION) {
         // Only substitute definitions can be removed: an empty target never takes a volume's letter.
@@ -136,12 +76,58 @@ BOOL defineSubstitute(LinuxContext& ctx, DWORD flags, char letter, const char* t
                 }
         }
         if (match == definitions.end()) {
-            ctx.setLastError(ERROR_FILE_NOT_FOUND);
-            return FALSE;
+            if (definitions.empty()) table.erase(letter);
+            throw Refusal{ERROR_FILE_NOT_FOUND};
         }
         definitions.erase(match);
         if (definitions.empty()) table.erase(letter);
     } else {
+        definitions.insert(definitions.begin(), (flags & DDD_RAW_TARGET_PATH) ? target : kFolderPrefix + target);
+    }
+}
+
+}  // namespace
+
+SubstDefinitions loadSubstitutes(LinuxContext& ctx) {
+    std::string path = tablePath(ctx, true);
+    if (path.empty()) return {};
+    OwnFileContents contents = readOwnFile(path);
+    bool hadBadLines = false;
+    if (contents.state != OwnFileContents::State::Absent) return currentTable(ctx, path, contents, &hadBadLines);
+    // The session's first use: bring back the letters the start-up file makes. Another
+    // process may do the same at once; the lock makes one of them write the table.
+    SubstDefinitions table;
+    int error = rewriteOwnFile(path, [&](const OwnFileContents& current) {
+        table = currentTable(ctx, path, current, &hadBadLines);
+        return OwnFileRewrite{substituteTableText(table), hadBadLines};
+    });
+    if (error) reportOnce("the substitute table " + path + " cannot be written: " + std::strerror(error));
+    return table;
+}
+
+std::string substitutesStamp(LinuxContext& ctx) {
+    std::string path = tablePath(ctx, false);
+    return path.empty() ? std::string("-") : fileChangeStamp(path);
+}
+
+std::string substituteFolder(const std::vector<std::string>& definitions) {
+    if (definitions.empty() || definitions.front().rfind(kFolderPrefix, 0) != 0) return {};
+    return definitions.front().substr(kFolderPrefix.size());
+}
+
+BOOL defineSubstitute(LinuxContext& ctx, DWORD flags, char letter, const char* targetPath) {
+    letter = char(std::toupper(static_cast<unsigned char>(letter)));
+    if (letter < 'A' || letter > 'Z') {
+        ctx.setLastError(ERROR_INVALID_PARAMETER);
+        return FALSE;
+    }
+    std::string path = ctx.options().runtimeDir.empty() ? std::string() : tablePath(ctx, true);
+    if (path.empty()) {
+        ctx.setLastError(ERROR_NOT_SUPPORTED);
+        return FALSE;
+    }
+    std::string target = targetPath ? targetPath : "";
+    if (!(flags & DDD_REMOVE_DEFINITION)) {
         if (target.empty()) {
             ctx.setLastError(ERROR_INVALID_PARAMETER);
             return FALSE;
@@ -151,10 +137,21 @@ BOOL defineSubstitute(LinuxContext& ctx, DWORD flags, char letter, const char* t
             ctx.setLastError(ERROR_ALREADY_EXISTS);
             return FALSE;
         }
-        definitions.insert(definitions.begin(), (flags & DDD_RAW_TARGET_PATH) ? target : kFolderPrefix + target);
     }
-    if (!writeTable(ctx, table)) {
-        ctx.setLastError(win32ErrorFromErrno(errno));
+    int error = 0;
+    try {
+        error = rewriteOwnFile(path, [&](const OwnFileContents& contents) {
+            bool hadBadLines = false;
+            SubstDefinitions table = currentTable(ctx, path, contents, &hadBadLines);
+            applyDefinition(table, flags, letter, target);
+            return OwnFileRewrite{substituteTableText(table), hadBadLines};
+        });
+    } catch (const Refusal& refusal) {
+        ctx.setLastError(refusal.error);
+        return FALSE;
+    }
+    if (error) {
+        ctx.setLastError(win32ErrorFromErrno(error));
         return FALSE;
     }
     invalidateLetters(ctx);

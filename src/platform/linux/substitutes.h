@@ -1,19 +1,18 @@
 // Substitute letters: a letter that stands for a folder, as DefineDosDevice makes them.
 //
-// The definitions live in the login session's runtime folder, so they last until the user
-// logs out. Each letter keeps a stack of definitions, the most recent first, in the form the
-// system shows them ("\??\C:\Temp" for a folder; a raw target as given).
+// The definitions live in the login session's runtime folder (the "substitutes" table, one
+// "X<TAB>definition" line each, letter_lines.h), so they last until the user logs out. Each
+// letter keeps a stack of definitions, the most recent first, in the form the system shows
+// them ("\??\C:\Temp" for a folder; a raw target as given).
 #pragma once
 
 #include "platform/linux/linux_context.h"
+#include "platform/linux/substitute_table.h"
 
-#include <map>
 #include <string>
 #include <vector>
 
 namespace zv::lnx {
-
-using SubstDefinitions = std::map<char, std::vector<std::string>>;
 
 // The session's definitions. On the session's first use (no table yet), the "subst X: path"
 // lines of the user's start-up file are carried out first, so that a letter made permanent
@@ -30,10 +29,5 @@ std::string substituteFolder(const std::vector<std::string>& definitions);
 // removing from a letter without a substitute definition, fail (an ordinary volume never
 // loses its letter here).
 BOOL defineSubstitute(LinuxContext& ctx, DWORD flags, char letter, const char* targetPath);
-
-// The per-user start-up file that stands for "c:\autoexec.bat".
-std::string startupFilePath(LinuxContext& ctx);
-// "subst X: path" lines of a start-up file's text: letter and path.
-std::vector<std::pair<char, std::string>> parseStartupSubstLines(const std::string& text);
 
 }  // namespace zv::lnx

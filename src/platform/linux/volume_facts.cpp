@@ -39,6 +39,17 @@ const MountEntry* mountHolding(const std::vector<MountEntry>& mounts, const std:
     return best;
 }
 
+PathGuard guardOf(LinuxContext& ctx, const std::vector<MountEntry>& mounts, const std::string& hostPath) {
+    PathGuard guard;
+    const MountEntry* mount = mountHolding(mounts, withoutRoot(ctx, hostPath));
+    if (!mount) return guard;
+    guard.guarded = needsDeadline(mount->fsType, mount->netfs);
+    guard.key = ctx.sysPath(mount->target);
+    return guard;
+}
+
+PathGuard guardOf(LinuxContext& ctx, const std::string& hostPath) { return guardOf(ctx, currentMounts(ctx), hostPath); }
+
 std::optional<VolumeFacts> volumeFacts(LinuxContext& ctx, const LetterEntry& entry) {
     if (entry.hostRoot.empty()) return std::nullopt;
     if (!entry.target.substitute) return factsOfEntry(entry);

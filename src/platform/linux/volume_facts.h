@@ -3,6 +3,7 @@
 #pragma once
 
 #include "platform/linux/drive_letters.h"
+#include "platform/linux/remote_probe.h"
 
 #include <optional>
 #include <string>
@@ -24,5 +25,10 @@ std::optional<VolumeFacts> volumeFacts(LinuxContext& ctx, const LetterEntry& ent
 
 // The mount that holds `path` (a path as the system names it, not under the system root).
 const MountEntry* mountHolding(const std::vector<MountEntry>& mounts, const std::string& path);
+
+// The guard of `hostPath` (a path under the system root) from the mount holding it. Within
+// the letter table's rebuild the mounts just read are passed; elsewhere the current ones.
+PathGuard guardOf(LinuxContext& ctx, const std::vector<MountEntry>& mounts, const std::string& hostPath);
+PathGuard guardOf(LinuxContext& ctx, const std::string& hostPath);
 
 }  // namespace zv::lnx

@@ -1,6 +1,7 @@
 #include "platform/sim/sim_loader.h"
 
 #include "common/utf.h"
+#include "platform/sim/machine_file_limits.h"
 #include "platform/sim/sim_text.h"
 
 #include <algorithm>
@@ -8,25 +9,6 @@
 namespace zv::sim {
 
 namespace {
-
-// nlohmann's message without its "[json.exception...] parse error at line L, column C: " prefix.
-std::string parseProblem(const std::string& message) {
-    const size_t colon = message.find(": ");
-    return colon == std::string::npos ? message : message.substr(colon + 2);
-}
-
-std::string lineAndColumn(const std::string& text, size_t byte) {
-    size_t line = 1, column = 1;
-    for (size_t i = 0; i + 1 < byte && i < text.size(); ++i) {
-        if (text[i] == '\n') {
-            ++line;
-            column = 1;
-        } else {
-            ++column;
-        }
-    }
-    return "line " + std::to_string(line) + ", column " + std::to_string(column);
-}
 
 void loadSystem(SimCore& core, const JsonReader& system) {
     system.allowOnly({"family", "version", "administrator", "token", "locale", "tick_count", "error_mode"});
@@ -187,11 +169,12 @@ DWORD readDword(const JsonReader& parent, const char* key, DWORD fallback) {
 }
 
 void loadMachineText(SimCore& core, const std::string& text) {
+    checkMachineText(core.fileName(), text);
     nlohmann::json root;
     try {
         root = nlohmann::json::parse(text, nullptr, true, /*ignore_comments=*/true);
-    } catch (const nlohmann::json::parse_error& e) {
-        throw MachineFileError(core.fileName(), lineAndColumn(text, e.byte), parseProblem(e.what()));
+    } catch (const nlohmann::json::exception& e) {
+        throw MachineFileError(core.fileName(), "file", e.what());
     }
     const JsonReader reader(root, "", core.fileName());
     std::vector<std::string> machineKeys;

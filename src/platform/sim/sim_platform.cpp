@@ -1,6 +1,7 @@
 // The concrete simulated machine: the shared core and one object per concern.
 #include "platform/sim/sim_platform.h"
 
+#include "platform/sim/machine_file_limits.h"
 #include "platform/sim/sim_drives.h"
 #include "platform/sim/sim_io.h"
 #include "platform/sim/sim_loader.h"
@@ -12,10 +13,6 @@
 #include "platform/sim/sim_system.h"
 #include "platform/sim/sim_text.h"
 
-#include <cerrno>
-#include <cstring>
-#include <fstream>
-#include <sstream>
 
 namespace zv::sim {
 
@@ -100,11 +97,7 @@ std::unique_ptr<SimPlatform> SimPlatform::fromText(const std::string& jsonText, 
 }
 
 std::unique_ptr<SimPlatform> SimPlatform::fromFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) throw MachineFileError(path, "file", std::string("cannot be read: ") + std::strerror(errno));
-    std::ostringstream text;
-    text << in.rdbuf();
-    return fromText(text.str(), path);
+    return fromText(readMachineFile(path), path);
 }
 
 }  // namespace zv::sim
