@@ -68,7 +68,14 @@ public:
                                DWORD* volumeSerialNumber, DWORD* maximumComponentLength, DWORD* fileSystemFlags,
                                char* fileSystemNameBuffer, DWORD fileSystemNameSize) override {
         Facts facts;
-        if (!factsFor(rootPathName, facts)) return FALSE;
+        if (!factsFor(rootPathName, facts)) {
+            // A file system that is not mounted still has a name and a label on its device.
+            const LetterEntry* unmounted = unmountedVolume(rootPathName);
+            if (!unmounted) return FALSE;
+            facts.volume.identity = unmounted->identity;
+            facts.volume.fsType = unmounted->identity.type;
+            facts.stat.st.f_namemax = 255;
+        }
         std::string type = effectiveFsType(facts.volume.fsType, facts.volume.identity);
         std::string name = windowsFsName(type, facts.volume.identity.version);
         if (fileSystemNameBuffer && fileSystemNameSize && !copyText(fileSystemNameBuffer, fileSystemNameSize, name)) {
@@ -255,6 +262,16 @@ private:
     };
 
     // The facts and live figures of the volume a path lies on; FALSE with the error set.
+    // The letter's entry when it stands for a volume with a known file system that is not
+    // mounted; the error code of the failed query stays as it was.
+    const LetterEntry* unmountedVolume(const char* rootPath) {
+        const char letter = rootPath ? driveLetterOf(rootPath) : 0;
+        const LetterEntry* entry = letter ? letterEntry(m_ctx, letter) : nullptr;
+        if (!entry || !entry->device || !entry->hostRoot.empty() || !entry->identity.known || entry->identity.type.empty())
+            return nullptr;
+        return entry;
+    }
+
     bool factsFor(const char* path, Facts& facts, bool anyFolder = false) {
         std::string given = path ? path : "C:\\";
         char letter = driveLetterOf(given.c_str());
