@@ -157,5 +157,47 @@ TEST_F(LoopImage, AMountedVolumeIsCheckedButNotFixed) {
     EXPECT_TRUE(warned);
 }
 
+TEST_F(LoopImage, AnUnmountedVolumeKeepsItsLetterAndCanBeFixed) {
+    mount();
+    LinuxOptions linuxOptions = defaultLinuxOptions();
+    const auto letterOf = [&](bool mounted) {
+        LinuxContext letters(linuxOptions);
+        for (const auto& target : letters.targets())
+            if (target.devNode == m_loop && target.mountPoint.empty() != mounted) return target.letter;
+        return char(0);
+    };
+    const char mountedLetter = letterOf(true);
+    ASSERT_NE(mountedLetter, 0) << "the mounted image got no drive letter";
+    ASSERT_EQ(run("umount " + (m_dir / "mnt").string()).rfind("FAILED", 0), std::string::npos);
+    m_mounted = false;
+    ASSERT_EQ(run("debugfs -w -R 'clri <2>' " + m_loop).rfind("FAILED", 0), std::string::npos);
+    EXPECT_EQ(letterOf(false), mountedLetter) << "the letter changed when the volume was unmounted";
+
+    auto platform = makeLinuxPlatform(linuxOptions);
+    NullEventPump pump;
+    chkdsk::CheckDiskViewState state(*platform, pump);
+    const std::string drive(1, mountedLetter);
+    state.FormShow();
+    bool offered = false;
+    for (const std::string& entry : state.driveEntries()) offered = offered || entry[0] == mountedLetter;
+    EXPECT_TRUE(offered) << "the check disk window does not offer the unmounted volume";
+
+    state.Button1Click(drive);
+    EXPECT_EQ(state.outcome(), chkdsk::CheckOutcome::ProblemsFound);
+    state.OptCorrectErrors = true;
+    state.Button1Click(drive);
+    EXPECT_EQ(state.outcome(), chkdsk::CheckOutcome::ProblemsFound);
+    bool corrected = false, finishedOk = false;
+    for (const std::string& line : state.log()) {
+        corrected = corrected || line.find("corrected them") != std::string::npos;
+        finishedOk = finishedOk || line == "Check Disk: Finished OK";
+    }
+    EXPECT_TRUE(corrected);
+    EXPECT_FALSE(finishedOk) << "a check that found problems also said Finished OK";
+    state.OptCorrectErrors = false;
+    state.Button1Click(drive);
+    EXPECT_EQ(state.outcome(), chkdsk::CheckOutcome::FinishedOk);
+}
+
 }  // namespace
 }  // namespace zv::lnx
