@@ -45,7 +45,16 @@ std::string jsonStrings(const std::vector<std::string>& items) {
 // ---------------------------------------------------------------------------------------
 // chkdsk
 // ---------------------------------------------------------------------------------------
-constexpr const char* kChkdskSynopsis = "chkdsk X: [--fix] [--verbose] [--dirty-only] [--scan]";
+constexpr const char* kChkdskSynopsis = "chkdsk X: [--fix [--unmount [--yes]]] [--verbose] [--dirty-only] [--scan]";
+
+// Asks on the terminal whether the mounted volume may be unmounted for the check.
+bool confirmUnmount(CliContext& context, char letter, const std::string& mounts) {
+    context.err << letter << ": is mounted:\n" << mounts << "\nUnmount it, check and fix it, and mount it again? [y/N] "
+                << std::flush;
+    std::string answer;
+    if (!std::getline(std::cin, answer)) return false;
+    return answer == "y" || answer == "Y" || answer == "yes";
+}
 
 const char* outcomeName(chkdsk::CheckOutcome outcome) {
     switch (outcome) {
@@ -60,9 +69,11 @@ const char* outcomeName(chkdsk::CheckOutcome outcome) {
 
 int runChkdsk(CliContext& context, const std::vector<std::string>& args) {
     std::string drive;
-    bool fix = false, verbose = false, dirtyOnly = false, scan = false;
+    bool fix = false, verbose = false, dirtyOnly = false, scan = false, unmount = false, yes = false;
     for (const std::string& arg : args) {
         if (arg == "--fix") fix = true;
+        else if (arg == "--unmount") unmount = true;
+        else if (arg == "--yes") yes = true;
         else if (arg == "--verbose") verbose = true;
         else if (arg == "--dirty-only") dirtyOnly = true;
         else if (arg == "--scan") scan = true;
@@ -72,6 +83,8 @@ int runChkdsk(CliContext& context, const std::vector<std::string>& args) {
     }
     const char letter = parseDriveArgument(drive);
     if (letter == 0) return usage(context, drive.empty() ? "a drive is needed" : "not a drive: " + drive, kChkdskSynopsis);
+    if (unmount && !fix) return usage(context, "--unmount goes with --fix", kChkdskSynopsis);
+    if (yes && !unmount) return usage(context, "--yes goes with --unmount", kChkdskSynopsis);
 
     NullEventPump pump;
     chkdsk::CheckDiskViewState state(context.platform, pump);
@@ -92,7 +105,23 @@ int runChkdsk(CliContext& context, const std::vector<std::string>& args) {
             progress.clear();
             context.out << visibleText(line) << "\n" << std::flush;
         };
-    state.Button1Click(std::string(1, letter));
+    if (unmount) {
+        const std::string mounts = state.MountedText(std::string(1, letter));
+        if (!mounts.empty() && !yes) {
+            if (!::isatty(STDIN_FILENO)) {
+                context.err << "zorvane-cli: " << letter << ": is mounted (" << mounts
+                            << "); unmounting it needs a yes on a terminal, or --yes\n";
+                return 1;
+            }
+            if (!confirmUnmount(context, letter, mounts)) {
+                context.err << "zorvane-cli: nothing was unmounted or checked\n";
+                return 1;
+            }
+        }
+        state.UnmountFixAndMount(std::string(1, letter));
+    } else {
+        state.Button1Click(std::string(1, letter));
+    }
     progress.clear();
 
     if (context.json) {
@@ -283,10 +312,13 @@ int runClusters(CliContext& context, const std::vector<std::string>& args) {
 
 const CliCommand kChkdskCommand = {
     "chkdsk", kChkdskSynopsis,
-    "usage: zorvane-cli chkdsk X: [--fix] [--verbose] [--dirty-only] [--scan] [--json]\n"
+    "usage: zorvane-cli chkdsk X: [--fix [--unmount [--yes]]] [--verbose] [--dirty-only] [--scan] [--json]\n"
     "Checks the file system of drive X with the volume's own checker and prints the log as the\n"
-    "Check Disk window writes it.\n"
+    "Check Disk window writes it; a progress line is redrawn on standard error when it is a\n"
+    "terminal. A volume that is not mounted keeps its letter (\"Not mounted\").\n"
     "  --fix         correct errors (needs the volume for itself: unmounted)\n"
+    "  --unmount     with --fix: unmount the volume, check and fix it, mount it again where\n"
+    "                it was; asks first, naming what is mounted where (--yes: do not ask)\n"
     "  --verbose     list every file the checker looks at\n"
     "  --dirty-only  check only when the volume is marked as not clean\n"
     "  --scan        also read the whole volume for bad blocks\n"

@@ -7,6 +7,7 @@
 #include "platform/linux/substitutes.h"
 #include "platform/linux/volume_facts.h"
 #include "platform/linux/volume_info.h"
+#include "platform/linux/volume_dismount.h"
 
 #include <cerrno>
 #include <sys/stat.h>
@@ -62,6 +63,38 @@ public:
             return DRIVE_NO_ROOT_DIR;
         const LetterEntry* entry = letterEntry(m_ctx, letter);
         return entry ? entry->target.driveType : DRIVE_NO_ROOT_DIR;
+    }
+
+    DWORD GetVolumeMountsA(const char* rootPath, char* buffer, DWORD bufferLength) override {
+        const char letter = rootPath ? driveLetterOf(rootPath) : 0;
+        std::string text;
+        if (letter)
+            for (const VolumeMount& mount : mountsOfVolume(m_ctx, letter))
+                text += (text.empty() ? "" : "\n") + mount.device + " on " + mount.target;
+        if (!text.empty() && !copyText(buffer, bufferLength, text)) {
+            m_ctx.setLastError(ERROR_INSUFFICIENT_BUFFER);
+            return 0;
+        }
+        m_ctx.setLastError(letter ? ERROR_SUCCESS : ERROR_INVALID_NAME);
+        return DWORD(text.size());
+    }
+
+    BOOL DismountVolumeA(const char* rootPath) override {
+        const char letter = rootPath ? driveLetterOf(rootPath) : 0;
+        if (!letter) return failWith(ERROR_INVALID_NAME);
+        const int error = dismountVolume(m_ctx, letter);
+        if (error != 0) return failWith(error == EBUSY ? ERROR_BUSY : win32ErrorFromErrno(error));
+        m_ctx.setLastError(ERROR_SUCCESS);
+        return TRUE;
+    }
+
+    BOOL RemountVolumeA(const char* rootPath) override {
+        const char letter = rootPath ? driveLetterOf(rootPath) : 0;
+        if (!letter) return failWith(ERROR_INVALID_NAME);
+        const int error = remountVolume(m_ctx, letter);
+        if (error != 0) return failWith(win32ErrorFromErrno(error));
+        m_ctx.setLastError(ERROR_SUCCESS);
+        return TRUE;
     }
 
     BOOL GetVolumeInformationA(const char* rootPathName, char* volumeNameBuffer, DWORD volumeNameSize,
@@ -262,6 +295,11 @@ private:
     };
 
     // The facts and live figures of the volume a path lies on; FALSE with the error set.
+    BOOL failWith(DWORD error) {
+        m_ctx.setLastError(error);
+        return FALSE;
+    }
+
     // The letter's entry when it stands for a volume with a known file system that is not
     // mounted; the error code of the failed query stays as it was.
     const LetterEntry* unmountedVolume(const char* rootPath) {
