@@ -187,7 +187,7 @@ void defaultDosDevices(SimMachine& m) {
 
 const std::vector<std::string> CoreDriveKeys = {
     "letter", "type", "volume", "space", "medium_present", "device", "inquiry", "storage", "dos_device",
-    "volume_guid", "read_speed", "read_only", "root_writable", "writable_folder"};
+    "volume_guid", "read_speed", "read_only", "root_writable", "writable_folder", "read_cache"};
 
 }  // namespace
 
