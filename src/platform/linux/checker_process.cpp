@@ -6,6 +6,7 @@
 #include <cstring>
 #include <fcntl.h>
 #include <poll.h>
+#include <sys/prctl.h>
 #include <chrono>
 #include <sstream>
 #include <sys/wait.h>
@@ -99,6 +100,7 @@ CheckerRun runCheckerProcess(const std::string& program, const std::vector<std::
     for (std::string& word : words) argv.push_back(word.data());
     argv.push_back(nullptr);
 
+    const pid_t parent = ::getpid();
     const pid_t child = ::fork();
     if (child < 0) {
         run.startError = std::string("cannot start a process: ") + std::strerror(errno);
@@ -109,8 +111,11 @@ CheckerRun runCheckerProcess(const std::string& program, const std::vector<std::
         return run;
     }
     if (child == 0) {
-        // A group of its own, so a stop reaches whatever the checker started.
+        // A group of its own, so a stop reaches whatever the checker started. Outside the
+        // terminal's foreground group Ctrl-C no longer reaches it: it ends with its parent.
         ::setpgid(0, 0);
+        ::prctl(PR_SET_PDEATHSIG, SIGTERM);
+        if (::getppid() != parent) ::_exit(127);
         const int nullInput = ::open("/dev/null", O_RDONLY);
         if (nullInput >= 0) ::dup2(nullInput, 0);
         ::dup2(output[1], 1);
