@@ -20,6 +20,7 @@
 #include <iostream>
 #include <string>
 #include <unistd.h>
+#include <vector>
 
 namespace {
 
@@ -169,6 +170,7 @@ int main(int argc, char** argv) {
               << "\n";
 
     double bestZorvane = 0, bestFio = 0, sumZorvane = 0, sumFio = 0;
+    std::vector<double> ratios;
     for (int run = 0; run < runs; ++run) {
         // Which program reads first alternates, so that neither profits from the other's
         // traces in the device's own cache more often.
@@ -189,10 +191,19 @@ int main(int argc, char** argv) {
         bestFio = std::max(bestFio, fio);
         sumZorvane += zorvane;
         sumFio += fio;
+        if (fio > 0) ratios.push_back(zorvane / fio);
     }
     std::printf("best: zorvane %.0f KiB/s, fio %.0f KiB/s, ratio %.3f\n", bestZorvane, bestFio, bestZorvane / bestFio);
     std::printf("mean: zorvane %.0f KiB/s, fio %.0f KiB/s, ratio of the means %.3f (goal: 0.9 to 1.1)\n",
                 sumZorvane / runs, sumFio / runs, sumZorvane / sumFio);
+    // On a disk other programs use too, single runs swing; the median of the per-run ratios
+    // (both programs read in the same moment) tells more than the means then.
+    if (!ratios.empty()) {
+        std::sort(ratios.begin(), ratios.end());
+        const size_t middle = ratios.size() / 2;
+        const double median = ratios.size() % 2 ? ratios[middle] : (ratios[middle - 1] + ratios[middle]) / 2;
+        std::printf("median of the per-run ratios %.3f\n", median);
+    }
     file.close();
     std::filesystem::remove(fioPath);
     return 0;
