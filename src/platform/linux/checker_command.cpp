@@ -64,9 +64,10 @@ bool refusedToOpen(const std::vector<std::string>& output) {
 }
 
 std::string unmountAdvice(const CheckerOptions& options) {
-    return "unmount it (or let Zorvane unmount it for the check: zorvane-cli chkdsk X: --fix --unmount), or remount "
-           "it read-only (mount -o remount,ro " +
-           options.mountPoint + "), and check again.";
+    return "unmount it (Zorvane can unmount it, check and fix it, and mount it again: \"Unmount, Fix, Mount\" in "
+           "the Check Disk window, or zorvane-cli chkdsk with --fix --unmount), or remount it read-only (mount -o "
+           "remount,ro " +
+           options.mountPoint + ") and check again.";
 }
 
 void e2fsckCommand(const CheckerOptions& options, CheckerCommand& command) {
