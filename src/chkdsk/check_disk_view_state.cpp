@@ -67,6 +67,53 @@ void CheckDiskViewState::Button1Click(const std::string& driveText) {
     setRunning(false);
 }
 
+namespace {
+
+std::string rootOf(const std::string& driveText) {
+    const char letter = driveText.empty() ? 0 : static_cast<char>(std::toupper(static_cast<unsigned char>(driveText[0])));
+    return std::string(1, letter) + ":\\";
+}
+
+}  // namespace
+
+std::string CheckDiskViewState::MountedText(const std::string& driveText) {
+    std::array<char, 4096> buffer{};
+    const DWORD length = m_platform.drives().GetVolumeMountsA(rootOf(driveText).c_str(), buffer.data(), buffer.size());
+    return length > 0 && length < buffer.size() ? std::string(buffer.data(), length) : std::string();
+}
+
+void CheckDiskViewState::UnmountFixAndMount(const std::string& driveText) {
+    if (m_running) return;
+    const std::string root = rootOf(driveText);
+    const std::string drive = root.substr(0, 2);
+    const std::string mounts = MountedText(driveText);
+    if (!mounts.empty()) {
+        LogInfo("Unmounting " + drive + " for the check: " + mounts);
+        if (!m_platform.drives().DismountVolumeA(root.c_str())) {
+            const DWORD error = m_platform.GetLastError();
+            LogInfo("Error: " + drive + " could not be unmounted" +
+                    (error == ERROR_BUSY ? std::string(": a program is using it. Close it and try again.")
+                                         : " (error " + std::to_string(error) + ")."));
+            LogInfo("");
+            m_outcome = CheckOutcome::Error;
+            return;
+        }
+    }
+    const bool correctErrors = OptCorrectErrors;
+    OptCorrectErrors = true;
+    Button1Click(driveText);
+    OptCorrectErrors = correctErrors;
+    if (mounts.empty()) return;
+    if (m_platform.drives().RemountVolumeA(root.c_str())) {
+        LogInfo("Mounted again: " + mounts);
+    } else {
+        LogInfo("Error: " + drive + " could not be mounted again (error " +
+                std::to_string(m_platform.GetLastError()) + "); mount it yourself: " + mounts);
+        m_outcome = CheckOutcome::Error;
+    }
+    LogInfo("");
+}
+
 void CheckDiskViewState::Button2Click() {
     if (m_running) m_stopRequested = true;
 }

@@ -32,6 +32,15 @@ public:
     // Button2Click ("Stop"): asks the running check to stop at the checker's next message.
     void Button2Click();
 
+    // What is mounted where for the drive whose letter starts `driveText`, one line per
+    // mount ("/dev/sdb1 on /media/data"); "" when it is not mounted.
+    std::string MountedText(const std::string& driveText);
+    // "Unmount, check and fix, mount again", after the user confirmed MountedText: takes the
+    // volume off its mount points, runs a check with fixing (the other options as set) and
+    // mounts it again where it was, each step in the log. Nothing is checked when the
+    // volume cannot be unmounted; it is mounted again whatever the check's outcome.
+    void UnmountFixAndMount(const std::string& driveText);
+
     void LogInfo(const std::string& text);
 
     bool OptCorrectErrors = false;

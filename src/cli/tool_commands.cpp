@@ -2,6 +2,7 @@
 #include "chkdsk/check_disk_view_state.h"
 #include "cli/cli_context.h"
 #include "cli/json_output.h"
+#include "cli/terminal_progress.h"
 #include "common/ui_services.h"
 #include "common/visible_text.h"
 #include "tools/bench_mark_view_state.h"
@@ -11,7 +12,9 @@
 
 #include <cerrno>
 #include <cstdlib>
+#include <iostream>
 #include <string>
+#include <unistd.h>
 #include <vector>
 
 namespace zv::cli {
@@ -23,6 +26,15 @@ using nlohmann::ordered_json;
 // ---------------------------------------------------------------------------------------
 // chkdsk
 // ---------------------------------------------------------------------------------------
+// Asks on the terminal whether the mounted volume may be unmounted for the check.
+bool confirmUnmount(CliContext& context, char letter, const std::string& mounts) {
+    context.err << letter << ": is mounted:\n" << mounts << "\nUnmount it, check and fix it, and mount it again? [y/N] "
+                << std::flush;
+    std::string answer;
+    if (!std::getline(std::cin, answer)) return false;
+    return answer == "y" || answer == "Y" || answer == "yes";
+}
+
 const char* outcomeName(chkdsk::CheckOutcome outcome) {
     switch (outcome) {
     case chkdsk::CheckOutcome::FinishedOk: return "finished";
@@ -55,17 +67,42 @@ ordered_json chkdskJson(char letter, const chkdsk::CheckDiskViewState& state) {
 
 int runChkdsk(CliContext& context, const ParsedArguments& args) {
     const char letter = requireDrive(args, "name the drive to check, for example C:");
+    const bool unmount = args.has("unmount"), yes = args.has("yes");
+    if (unmount && !args.has("fix")) throw UsageError("--unmount goes with --fix");
+    if (yes && !unmount) throw UsageError("--yes goes with --unmount");
     NullEventPump pump;
     chkdsk::CheckDiskViewState state(context.platform, pump);
     state.OptCorrectErrors = args.has("fix");
     state.OptVerbose = args.has("verbose");
     state.OptCheckDirty = args.has("dirty-only");
     state.OptScanDrive = args.has("scan");
+    // Progress goes to the terminal only, as one line redrawn in place; the log never has it.
+    TerminalProgress progress(stderr, &context.err == &std::cerr ? STDERR_FILENO : -1,
+                              std::string("Checking ") + letter + ":");
+    state.onProgress = [&](int percent) {
+        if (state.running()) progress.show(percent);
+    };
     // The log as the window writes it, line by line while the check runs. The checker's
     // lines are its own bytes: control characters are shown as escapes.
     if (!context.json)
-        state.onLogLine = [&](const std::string& line) { context.out << visibleText(line) << "\n" << std::flush; };
-    state.Button1Click(std::string(1, letter));
+        state.onLogLine = [&](const std::string& line) {
+            progress.clear();
+            context.out << visibleText(line) << "\n" << std::flush;
+        };
+    if (unmount) {
+        const std::string mounts = state.MountedText(std::string(1, letter));
+        if (!mounts.empty() && !yes) {
+            if (!::isatty(STDIN_FILENO))
+                throw CommandFailure("not_confirmed", std::string(1, letter) + ": is mounted (" + mounts +
+                                                          "); unmounting it needs a yes on a terminal, or --yes");
+            if (!confirmUnmount(context, letter, mounts))
+                throw CommandFailure("not_confirmed", "nothing was unmounted or checked");
+        }
+        state.UnmountFixAndMount(std::string(1, letter));
+    } else {
+        state.Button1Click(std::string(1, letter));
+    }
+    progress.clear();
 
     if (context.json) writeJson(context.out, chkdskJson(letter, state));
     switch (state.outcome()) {
@@ -124,6 +161,7 @@ ordered_json benchRowJson(const tools::BenchmarkRow& row) {
     r["mean_kb_per_sec"] = orNull(row.meanKbPerSec);
     r["runs"] = row.runs;
     r["cache_bypassed"] = row.cacheBypassed;
+    r["cache_layer"] = row.cacheLayer;
     r["folder"] = row.folder;
     return r;
 }
@@ -143,9 +181,16 @@ ordered_json benchJson(const tools::BenchMarkViewState& state, const BenchMessag
 }
 
 int runBench(CliContext& context, const ParsedArguments& args) {
-    requireNoOperands(args, "bench");
+    std::vector<char> letters;
+    for (const std::string& operand : args.operands()) {
+        const char letter = parseDriveArgument(operand);
+        if (letter == 0) throw UsageError("not a drive: '" + operand + "'");
+        letters.push_back(letter);
+    }
     bool local = args.has("local");
     const bool removable = args.has("removable");
+    if (!letters.empty() && (local || removable))
+        throw UsageError("drive letters and --local/--removable do not go together");
     const unsigned long long size = countOption(args, "size", tools::kBenchmarkFileSize, 1, 1ULL << 36);
     const unsigned long long runs = countOption(args, "runs", 1, 1, 1000);
     // As the window starts: local drives only.
@@ -166,7 +211,8 @@ int runBench(CliContext& context, const ParsedArguments& args) {
             context.out << padded(row.Drive, 6) << padded(row.Type, 11) << padded(row.Test, 5)
                         << padded(row.Speed, 16) << visibleText(row.Notes) << "\n" << std::flush;
     };
-    state.Button1Click();
+    if (letters.empty()) state.Button1Click();
+    else state.BenchmarkDrives(letters);
 
     int failures = 0;
     for (const auto& [drive, text] : messages.shown) {
@@ -269,9 +315,15 @@ int runClusters(CliContext& context, const ParsedArguments& args) {
 const CliCommand kChkdskCommand = {
     "chkdsk", "X:",
     "Checks the file system of drive X with the volume's own checker and prints the log as the\n"
-    "Check Disk window writes it. Status 3 tells that the check ran and found problems.\n",
+    "Check Disk window writes it; a progress line is redrawn on standard error when it is a\n"
+    "terminal. A volume that is not mounted keeps its letter (\"Not mounted\"). Status 3 tells\n"
+    "that the check ran and found problems.\n",
     {
         {"fix", 0, nullptr, "correct errors (needs the volume for itself: unmounted)"},
+        {"unmount", 0, nullptr,
+         "with --fix: unmount the volume, check and fix it, mount it again where\n"
+         "it was; asks first, naming what is mounted where"},
+        {"yes", 0, nullptr, "with --unmount: do not ask"},
         {"verbose", 0, nullptr, "list every file the checker looks at"},
         {"dirty-only", 0, nullptr, "check only when the volume is marked as not clean"},
         {"scan", 0, nullptr, "also read the whole volume for bad blocks"},
@@ -279,12 +331,14 @@ const CliCommand kChkdskCommand = {
     runChkdsk};
 
 const CliCommand kBenchCommand = {
-    "bench", "",
-    "Times reading a temporary file on every local (default) and/or removable drive. The file\n"
+    "bench", "[X: ...]",
+    "Times reading a temporary file on the drives given, or without drive letters on every\n"
+    "local (default) and/or removable drive. The file\n"
     "(10 MiB unless --size; whole 64 KiB blocks) is written in full, flushed and read back\n"
     "bypassing the system's cache where the file system allows it; it is deleted afterwards.\n"
-    "With --runs N the best of N reads is the speed and the mean is noted. Status 1 when a\n"
-    "drive could not be tested.\n",
+    "With --runs N the best of N reads is the speed and the mean is noted. A volume whose\n"
+    "reads may still come from a cache (FUSE, network, a loop device on a cached file) says so.\n"
+    "Status 1 when a drive could not be tested.\n",
     {
         {"local", 0, nullptr, "test the local drives (the default)"},
         {"removable", 0, nullptr, "test the removable drives"},

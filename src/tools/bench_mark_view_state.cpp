@@ -42,6 +42,23 @@ void BenchMarkViewState::Button1Click() {
     for (const std::string& entry : work) BenchmarkDrive(entry[0]);
 }
 
+void BenchMarkViewState::BenchmarkDrives(const std::vector<char>& letters) {
+    m_workList.clear();
+    for (char letter : letters) m_workList.push_back(std::string(1, letter) + ": ");
+    const std::vector<std::string> work = m_workList;
+    for (const std::string& entry : work) BenchmarkDrive(entry[0]);
+}
+
+namespace {
+
+std::string readCacheLayer(platform::Platform& platform, const std::string& root) {
+    std::array<char, 512> buffer{};
+    const DWORD length = platform.io().GetReadCacheLayerA(root.c_str(), buffer.data(), buffer.size());
+    return length > 0 && length < buffer.size() ? std::string(buffer.data(), length) : std::string();
+}
+
+}  // namespace
+
 void BenchMarkViewState::BenchmarkDrive(char letter) {
     const std::string root = std::string(1, letter) + ":\\";
     const int runCount = runs < 1 ? 1 : runs;
@@ -82,7 +99,8 @@ void BenchMarkViewState::BenchmarkDrive(char letter) {
     row.Drive = std::string(1, letter) + ":";
     row.Type = driveTypeWord(m_platform.drives().GetDriveTypeA(row.Drive.c_str()));
     row.runs = runCount;
-    row.cacheBypassed = cacheBypassed;
+    row.cacheLayer = readCacheLayer(m_platform, root);
+    row.cacheBypassed = cacheBypassed && row.cacheLayer.empty();
     row.folder = folder;
     const uint64_t fastest = *std::min_element(intervals.begin(), intervals.end());
     const uint64_t total = std::accumulate(intervals.begin(), intervals.end(), uint64_t{0});
@@ -103,7 +121,8 @@ std::string BenchMarkViewState::notesOf(const BenchmarkRow& row, char letter) co
         if (row.meanKbPerSec) part += ", mean " + speedText(*row.meanKbPerSec);
         parts.push_back(part);
     }
-    if (!row.cacheBypassed) parts.push_back("the system's cache could not be bypassed");
+    if (!row.cacheLayer.empty()) parts.push_back("reads may still come from a cache: " + row.cacheLayer);
+    else if (!row.cacheBypassed) parts.push_back("the system's cache could not be bypassed");
     if (row.folder != std::string(1, letter) + ":\\") parts.push_back("file written in " + row.folder);
     std::string text;
     for (const std::string& part : parts) text += (text.empty() ? "" : "; ") + part;

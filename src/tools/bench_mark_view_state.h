@@ -23,7 +23,8 @@ struct BenchmarkRow {
     std::optional<int64_t> bestKbPerSec;
     std::optional<int64_t> meanKbPerSec;
     int runs = 0;
-    bool cacheBypassed = false;
+    bool cacheBypassed = false;  // unbuffered reads were taken and nothing cached lies below them
+    std::string cacheLayer;      // what may still answer reads from a cache ("" when nothing)
     std::string folder;        // where the file was written ("C:\" or a folder below it)
 };
 
@@ -44,6 +45,8 @@ public:
 
     // Builds the work list from the checked kinds and tests each drive in it.
     void Button1Click();
+    // Tests the given drives, in that order, whatever their kind.
+    void BenchmarkDrives(const std::vector<char>& letters);
     // Tests one drive and adds its row; shows "Cannot create file" or "Number too big".
     void BenchmarkDrive(char letter);
 

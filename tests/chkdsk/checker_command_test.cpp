@@ -38,7 +38,9 @@ TEST(CheckerCommand, E2fsckArgumentsFollowTheOptions) {
 TEST(CheckerCommand, OtherFileSystemsHaveTheirOwnChecker) {
     EXPECT_EQ(checkerFor("xfs", options(false, true, false, false))->arguments, (Words{"-n", "-v"}));
     EXPECT_EQ(checkerFor("xfs", options(true, false, false, false))->arguments, (Words{"-e"}));
-    EXPECT_EQ(checkerFor("btrfs", options(true, false, false, false))->arguments, (Words{"check", "--readonly"}));
+    EXPECT_EQ(checkerFor("btrfs", options(false, false, false, false))->arguments, (Words{"check", "--readonly"}));
+    EXPECT_EQ(checkerFor("btrfs", options(true, false, false, true))->arguments,
+              (Words{"check", "--repair", "--force", "--check-data-csum"}));
     EXPECT_EQ(checkerFor("vfat", options(false, true, false, false))->arguments, (Words{"-n", "-v"}));
     EXPECT_EQ(checkerFor("exfat", options(true, false, false, false))->arguments, (Words{"-y"}));
     EXPECT_EQ(checkerFor("ntfs", options(false, false, false, false))->arguments, (Words{"-n"}));
@@ -51,8 +53,7 @@ struct VerdictCase {
     const char* fsType;
     bool fix;
     int status;
-    bool success;
-    bool problems;
+    CheckerFinding finding;
     const char* words;  // part of the final line
 };
 
@@ -64,44 +65,100 @@ TEST_P(CheckerVerdicts, ExitStatusMeansWhatTheCheckerDocuments) {
     const auto command = checkerFor(c.fsType, o);
     ASSERT_TRUE(command);
     const CheckerVerdict verdict = verdictOf(*command, o, c.status, false, {});
-    EXPECT_EQ(verdict.success, c.success) << verdict.line;
-    EXPECT_EQ(verdict.problems, c.problems) << verdict.line;
+    EXPECT_EQ(verdict.finding, c.finding) << verdict.line;
     EXPECT_NE(verdict.line.find(c.words), std::string::npos) << verdict.line;
     EXPECT_NE(verdict.line.find("exit status " + std::to_string(c.status)), std::string::npos) << verdict.line;
     // The engine notices problems by its phrases only.
-    EXPECT_EQ(verdict.line.find("found problems") != std::string::npos, c.problems) << verdict.line;
+    const bool problems = c.finding == CheckerFinding::Problems || c.finding == CheckerFinding::Corrected;
+    EXPECT_EQ(verdict.problems, problems) << verdict.line;
+    EXPECT_EQ(verdict.line.find("found problems") != std::string::npos, problems) << verdict.line;
 }
 
+using F = CheckerFinding;
 INSTANTIATE_TEST_SUITE_P(
     Statuses, CheckerVerdicts,
-    ::testing::Values(VerdictCase{"ext4", false, 0, true, false, "no problems"},
-                      VerdictCase{"ext4", false, 4, false, true, "fixing on"},
-                      VerdictCase{"ext4", false, 12, false, true, "fixing on"},
-                      VerdictCase{"ext4", true, 1, true, true, "corrected them"},
-                      VerdictCase{"ext4", true, 2, true, true, "corrected them"},
-                      VerdictCase{"ext4", true, 8, false, false, "could not complete"},
-                      VerdictCase{"ext4", true, 32, false, false, "stopped"},
-                      VerdictCase{"xfs", false, 1, true, true, "fixing on"},
-                      VerdictCase{"xfs", true, 4, true, true, "corrected"},
-                      VerdictCase{"xfs", true, 2, false, false, "log must be replayed"},
-                      VerdictCase{"vfat", false, 1, true, true, "fixing on"},
-                      VerdictCase{"vfat", false, 2, false, false, "could not complete"},
-                      VerdictCase{"exfat", false, 4, false, true, "fixing on"},
-                      VerdictCase{"btrfs", false, 1, true, true, "found problems"},
-                      VerdictCase{"ntfs", false, 1, false, false, "could not complete"}));
+    ::testing::Values(VerdictCase{"ext4", false, 0, F::Clean, "no problems"},
+                      VerdictCase{"ext4", false, 4, F::Problems, "fixing on"},
+                      VerdictCase{"ext4", false, 12, F::Problems, "fixing on"},
+                      VerdictCase{"ext4", true, 1, F::Corrected, "corrected them"},
+                      VerdictCase{"ext4", true, 2, F::Corrected, "corrected them"},
+                      VerdictCase{"ext4", true, 4, F::Problems, "could not all be corrected"},
+                      VerdictCase{"ext4", true, 8, F::Failed, "could not complete"},
+                      VerdictCase{"ext4", true, 32, F::Stopped, "stopped"},
+                      VerdictCase{"xfs", false, 1, F::Problems, "fixing on"},
+                      VerdictCase{"xfs", true, 4, F::Corrected, "corrected"},
+                      VerdictCase{"xfs", true, 1, F::Failed, "could not complete"},
+                      VerdictCase{"xfs", true, 2, F::Failed, "log must be replayed"},
+                      VerdictCase{"vfat", false, 1, F::Problems, "fixing on"},
+                      VerdictCase{"vfat", true, 1, F::Corrected, "corrected"},
+                      VerdictCase{"vfat", false, 2, F::Failed, "could not complete"},
+                      VerdictCase{"exfat", false, 4, F::Problems, "fixing on"},
+                      VerdictCase{"exfat", true, 1, F::Corrected, "corrected"},
+                      VerdictCase{"exfat", false, 8, F::Failed, "could not complete"},
+                      VerdictCase{"btrfs", false, 1, F::Problems, "found problems"},
+                      VerdictCase{"ntfs", false, 1, F::Problems, "fixing on"},
+                      VerdictCase{"ntfs", false, 0, F::Clean, "no problems"}));
+
+CheckerOptions mounted(bool readWrite) {
+    CheckerOptions o = options(false, false, false, false);
+    o.mountPoint = "/media/volume";
+    o.mountedReadWrite = readWrite;
+    return o;
+}
+
+TEST(CheckerVerdict, ProblemsOnAReadWriteMountAreNotTrusted) {
+    for (const char* fsType : {"ext4", "vfat", "exfat"}) {
+        const auto command = checkerFor(fsType, mounted(true));
+        ASSERT_TRUE(command);
+        EXPECT_TRUE(command->refusal.empty()) << fsType;
+        EXPECT_FALSE(command->remarks.empty()) << fsType;
+        const int status = std::string(fsType) == "vfat" ? 1 : 4;
+        const auto verdict = verdictOf(*command, mounted(true), status, false, {});
+        EXPECT_EQ(verdict.finding, CheckerFinding::Untrusted) << fsType;
+        EXPECT_EQ(verdict.line.find("found problems"), std::string::npos) << verdict.line;
+        EXPECT_NE(verdict.line.find("/media/volume"), std::string::npos) << verdict.line;
+        // Read-only mounted, the same answer is a finding.
+        EXPECT_EQ(verdictOf(*command, mounted(false), status, false, {}).finding, CheckerFinding::Problems) << fsType;
+    }
+}
+
+TEST(CheckerCommand, ToolsThatRefuseAReadWriteMountSayWhatToDo) {
+    for (const char* fsType : {"xfs", "ntfs"}) {
+        const auto readWrite = checkerFor(fsType, mounted(true));
+        EXPECT_NE(readWrite->refusal.find("mount -o remount,ro /media/volume"), std::string::npos) << readWrite->refusal;
+        EXPECT_NE(readWrite->refusal.find("--unmount"), std::string::npos) << readWrite->refusal;
+        EXPECT_TRUE(checkerFor(fsType, mounted(false))->refusal.empty()) << fsType;
+    }
+}
+
+TEST(CheckerCommand, AMountedBtrfsIsScrubbedReadOnly) {
+    const auto command = checkerFor("btrfs", mounted(true));
+    EXPECT_EQ(command->arguments, (Words{"scrub", "start", "-B", "-r"}));
+    EXPECT_EQ(command->operand, "/media/volume");
+    EXPECT_TRUE(command->refusal.empty());
+    // The scrub documents 3 for uncorrectable errors found and 1 for a scrub that could not run.
+    EXPECT_EQ(verdictOf(*command, mounted(true), 3, false, {}).finding, CheckerFinding::Problems);
+    EXPECT_EQ(verdictOf(*command, mounted(true), 1, false, {}).finding, CheckerFinding::Failed);
+    EXPECT_EQ(verdictOf(*command, mounted(true), 0, false, {}).finding, CheckerFinding::Clean);
+}
 
 TEST(CheckerVerdict, ARefusalToOpenIsNoProblemOfTheFileSystem) {
     const CheckerOptions o = options(false, false, false, false);
     const auto btrfs = checkerFor("btrfs", o);
     const auto verdict = verdictOf(*btrfs, o, 1, false, {"ERROR: /dev/loop3 is currently mounted, use --force"});
     EXPECT_FALSE(verdict.problems);
-    EXPECT_FALSE(verdict.success);
+    EXPECT_EQ(verdict.finding, CheckerFinding::Failed);
+    const auto ntfs = checkerFor("ntfs", o);
+    EXPECT_EQ(verdictOf(*ntfs, o, 1, false, {"Refusing to operate on read-write mounted device /dev/loop0."}).finding,
+              CheckerFinding::Failed);
+    const auto fat = checkerFor("vfat", o);
+    EXPECT_EQ(verdictOf(*fat, o, 1, false, {"open: Permission denied"}).finding, CheckerFinding::Failed);
 }
 
 TEST(CheckerVerdict, AStoppedCheckDidNotFinish) {
     const CheckerOptions o = options(false, false, false, false);
     const auto fat = checkerFor("vfat", o);
-    EXPECT_FALSE(verdictOf(*fat, o, 0, true, {}).success);
+    EXPECT_EQ(verdictOf(*fat, o, 0, true, {}).finding, CheckerFinding::Stopped);
     const auto ext = checkerFor("ext4", o);
     EXPECT_NE(verdictOf(*ext, o, -1, false, {}).line.find("ended by a signal"), std::string::npos);
 }

@@ -191,6 +191,25 @@ TEST(BenchMark, WithoutUnbufferedFilesTheCacheIsDroppedAndTheRowSaysSo) {
     EXPECT_NE(state.rows()[0].Notes.find("the system's cache could not be bypassed"), std::string::npos);
 }
 
+TEST(BenchMark, AVolumeReadThroughACacheSaysSoEvenWithUnbufferedFiles) {
+    auto platform = machine(R"({"letter": "C", "type": 3}, {"letter": "D", "type": 3,
+                                 "read_cache": "a FUSE file system, whose daemon may read through the page cache"})");
+    RecordingMessages messages;
+    BenchMarkViewState state(*platform, messages, names({}));
+    state.BenchmarkDrives({'D', 'C'});
+    ASSERT_EQ(state.rows().size(), 2u);
+    const BenchmarkRow& fuse = state.rows()[0];
+    EXPECT_EQ(fuse.Drive, "D:");
+    EXPECT_FALSE(fuse.cacheBypassed);
+    EXPECT_EQ(fuse.Notes, "reads may still come from a cache: a FUSE file system, whose daemon may read through "
+                          "the page cache");
+    const BenchmarkRow& plain = state.rows()[1];
+    EXPECT_EQ(plain.Drive, "C:");
+    EXPECT_TRUE(plain.cacheBypassed);
+    EXPECT_EQ(plain.Notes, "");
+    EXPECT_EQ(state.workList(), (std::vector<std::string>{"D: ", "C: "}));
+}
+
 TEST(BenchMark, SeveralRunsShowTheBestAndTheMean) {
     // The second run is slowed down by 500 ms in total.
     auto platform = machine(R"({"letter": "C", "type": 3, )" + kTwentyMiB + "}",

@@ -50,6 +50,9 @@ TfrmCheckDisk::TfrmCheckDisk(app::AppContext& context)
     m_button2 = new QPushButton(QStringLiteral("Stop"), this);
     m_button2->setObjectName(QStringLiteral("Button2"));
     m_button2->setEnabled(false);
+    m_unmountFix = new QPushButton(QStringLiteral("Unmount, Fix, Mount"), this);
+    m_unmountFix->setObjectName(QStringLiteral("UnmountFix"));
+    m_unmountFix->setToolTip(QStringLiteral("Unmount the volume, check and fix it, and mount it again where it was"));
 
     m_optCorrectErrors = optionBox("OptCorrectErrors", "Fix Erros", this);
     m_optVerbose = optionBox("OptVerbose", "Verbose (Display all filenames)", this);
@@ -80,6 +83,7 @@ TfrmCheckDisk::TfrmCheckDisk(app::AppContext& context)
     controls->addWidget(m_optVerbose, 2, 1, 1, 2);
     controls->addWidget(m_optCheckDirty, 3, 0);
     controls->addWidget(m_optScanDrive, 3, 1, 1, 2);
+    controls->addWidget(m_unmountFix, 4, 1, 1, 2);
 
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(header);
@@ -93,9 +97,11 @@ TfrmCheckDisk::TfrmCheckDisk(app::AppContext& context)
     m_state.onRunningChanged = [this](bool running) {
         m_button1->setEnabled(!running);
         m_button2->setEnabled(running);
+        m_unmountFix->setEnabled(!running);
     };
     connect(m_button1, &QPushButton::clicked, this, &TfrmCheckDisk::Button1Click);
     connect(m_button2, &QPushButton::clicked, this, &TfrmCheckDisk::Button2Click);
+    connect(m_unmountFix, &QPushButton::clicked, this, &TfrmCheckDisk::UnmountFixClick);
 }
 
 TfrmCheckDisk::~TfrmCheckDisk() = default;
@@ -116,12 +122,30 @@ void TfrmCheckDisk::FormShow() {
     if (m_cbdrive->count() > 0) m_cbdrive->setCurrentIndex(0);
 }
 
-void TfrmCheckDisk::Button1Click() {
+void TfrmCheckDisk::takeOptions() {
     m_state.OptCorrectErrors = m_optCorrectErrors->isChecked();
     m_state.OptVerbose = m_optVerbose->isChecked();
     m_state.OptCheckDirty = m_optCheckDirty->isChecked();
     m_state.OptScanDrive = m_optScanDrive->isChecked();
+}
+
+void TfrmCheckDisk::Button1Click() {
+    takeOptions();
     m_state.Button1Click(m_cbdrive->currentText().toStdString());
+}
+
+void TfrmCheckDisk::UnmountFixClick() {
+    const std::string driveText = m_cbdrive->currentText().toStdString();
+    if (driveText.empty() || m_state.running()) return;
+    // Unmounting is asked for by name: what is mounted where.
+    const std::string mounts = m_state.MountedText(driveText);
+    if (!mounts.empty() &&
+        m_context.messages.messageDialog(driveText.substr(0, 1) + ": is mounted:\n" + mounts +
+                                             "\n\nUnmount it, check and fix it, and mount it again?",
+                                         DialogKind::Confirmation, DialogButtons::YesNo) != DialogResult::Yes)
+        return;
+    takeOptions();
+    m_state.UnmountFixAndMount(driveText);
 }
 
 void TfrmCheckDisk::Button2Click() { m_state.Button2Click(); }

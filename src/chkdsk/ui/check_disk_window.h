@@ -30,12 +30,15 @@ private:
     void FormShow();
     void Button1Click();
     void Button2Click();
+    void UnmountFixClick();
+    void takeOptions();
 
     app::AppContext& m_context;
     CheckDiskViewState m_state;
     QComboBox* m_cbdrive;
     QPushButton* m_button1;
     QPushButton* m_button2;
+    QPushButton* m_unmountFix;
     QCheckBox* m_optCorrectErrors;
     QCheckBox* m_optVerbose;
     QCheckBox* m_optCheckDirty;

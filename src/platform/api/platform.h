@@ -61,6 +61,14 @@ public:
     virtual HANDLE FindFirstVolumeA(char* volumeName, DWORD bufferLength) = 0;
     virtual BOOL FindNextVolumeA(HANDLE findVolume, char* volumeName, DWORD bufferLength) = 0;
     virtual BOOL FindVolumeClose(HANDLE findVolume) = 0;
+    // Taking a volume off its mount points so that it can be checked and fixed, and putting
+    // it back. GetVolumeMountsA writes one line per mount ("/dev/sdb1 on /media/data") and
+    // returns the text's length, 0 when the volume is not mounted. DismountVolumeA unmounts
+    // every mount of the volume (none stays off when one is busy: FALSE, ERROR_BUSY);
+    // RemountVolumeA mounts again what DismountVolumeA took off, where it was.
+    virtual DWORD GetVolumeMountsA(const char* rootPath, char* buffer, DWORD bufferLength) = 0;
+    virtual BOOL DismountVolumeA(const char* rootPath) = 0;
+    virtual BOOL RemountVolumeA(const char* rootPath) = 0;
 };
 
 // Registers of the older family's DOS services, issued through the VxD call entry
@@ -132,6 +140,12 @@ public:
     // home folder when it lies on that volume). Written as "X:\path\" with a final
     // backslash; returns its length, 0 when the volume has no such folder.
     virtual DWORD GetWritableFolderA(const char* rootPath, char* buffer, DWORD bufferLength) = 0;
+    // A short text naming what may still answer reads of the volume of `rootPath` from a
+    // cache even for a file opened with FILE_FLAG_NO_BUFFERING (a user-space file system,
+    // a network client, a disk image read through the host's cache). Returns its length;
+    // 0 with ERROR_SUCCESS when reads reach the medium, 0 with the error code when the
+    // volume cannot be looked at.
+    virtual DWORD GetReadCacheLayerA(const char* rootPath, char* buffer, DWORD bufferLength) = 0;
 };
 
 // ---------------------------------------------------------------------------------------

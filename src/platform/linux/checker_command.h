@@ -13,6 +13,10 @@ struct CheckerOptions {
     bool verbose = false;
     bool onlyIfDirty = false;  // skip a volume marked clean
     bool scan = false;         // read every block for bad sectors
+    // Where the volume is mounted ("" when it is not) and whether read-write: a checker
+    // reading a read-write mounted file system reads one that may change under it.
+    std::string mountPoint;
+    bool mountedReadWrite = false;
 };
 
 enum class CheckerKind { E2fsck, XfsRepair, Btrfs, Fat, Exfat, Ntfsfix };
@@ -24,18 +28,35 @@ struct CheckerCommand {
     std::vector<std::string> arguments;  // without the program and without the device
     // e2fsck reports its passes on a descriptor of its own ("-C fd").
     bool progressDescriptor = false;
-    // Lines for the log about options the checker cannot honour.
+    // Lines for the log about options the checker cannot honour and about the way it runs.
     std::vector<std::string> remarks;
+    // What the checker reads: the mount point for a check that works on a mounted file
+    // system (btrfs scrub); "" for the device.
+    std::string operand;
+    // Set when the checker refuses this volume as it is mounted: why, and what the user
+    // can do. Nothing is run then.
+    std::string refusal;
 };
 
 // The checker for a Linux file-system type ("ext4", "vfat", "ntfs" ...); nullopt when
 // the type has none.
 std::optional<CheckerCommand> checkerFor(const std::string& fsType, const CheckerOptions& options);
 
+// What a finished checker run found.
+enum class CheckerFinding {
+    Clean,      // no problems
+    Problems,   // problems found and left as they are
+    Corrected,  // problems found and corrected
+    Failed,     // the checker could not check
+    Stopped,    // stopped on request or by a signal
+    Untrusted,  // problems reported on a read-write mounted file system: no finding
+};
+
 // The outcome of a finished checker run.
 struct CheckerVerdict {
-    bool success = false;   // the "done" flag
-    bool problems = false;  // the checker reported file-system problems
+    CheckerFinding finding = CheckerFinding::Failed;
+    bool success = false;   // the check ran to its end and its answer holds
+    bool problems = false;  // the checker reported file-system problems (Problems, Corrected)
     std::string line;       // the final log line, with the exit status
 };
 

@@ -6,6 +6,8 @@
 #include <cstring>
 #include <fcntl.h>
 #include <poll.h>
+#include <sys/prctl.h>
+#include <chrono>
 #include <sstream>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -47,7 +49,20 @@ void closeIfOpen(int& fd) {
     fd = -1;
 }
 
+using Clock = std::chrono::steady_clock;
+
+int elapsedMs(Clock::time_point since) {
+    return static_cast<int>(std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - since).count());
+}
+
 }  // namespace
+
+std::vector<std::string> argumentsAsRun(const std::vector<std::string>& arguments) {
+    std::vector<std::string> words;
+    for (const std::string& argument : arguments)
+        words.push_back(argument == "{progress}" ? std::to_string(kChildProgressFd) : argument);
+    return words;
+}
 
 std::string findExecutable(const std::string& name) {
     if (name.find('/') != std::string::npos) return ::access(name.c_str(), X_OK) == 0 ? name : std::string();
@@ -65,7 +80,8 @@ std::string findExecutable(const std::string& name) {
 
 CheckerRun runCheckerProcess(const std::string& program, const std::vector<std::string>& arguments,
                              bool progressDescriptor, const std::function<bool(const std::string&)>& onLine,
-                             const std::function<bool(const std::string&)>& onProgress) {
+                             const std::function<bool(const std::string&)>& onProgress,
+                             const std::function<bool()>& onIdle) {
     CheckerRun run;
     int output[2] = {-1, -1};
     int progress[2] = {-1, -1};
@@ -79,12 +95,12 @@ CheckerRun runCheckerProcess(const std::string& program, const std::vector<std::
     // Everything the child needs is prepared before fork: after it only async-signal-safe
     // calls may run, the parent may have other threads.
     std::vector<std::string> words = {program};
-    for (const std::string& argument : arguments)
-        words.push_back(argument == "{progress}" ? std::to_string(kChildProgressFd) : argument);
+    for (const std::string& word : argumentsAsRun(arguments)) words.push_back(word);
     std::vector<char*> argv;
     for (std::string& word : words) argv.push_back(word.data());
     argv.push_back(nullptr);
 
+    const pid_t parent = ::getpid();
     const pid_t child = ::fork();
     if (child < 0) {
         run.startError = std::string("cannot start a process: ") + std::strerror(errno);
@@ -95,6 +111,11 @@ CheckerRun runCheckerProcess(const std::string& program, const std::vector<std::
         return run;
     }
     if (child == 0) {
+        // A group of its own, so a stop reaches whatever the checker started. Outside the
+        // terminal's foreground group Ctrl-C no longer reaches it: it ends with its parent.
+        ::setpgid(0, 0);
+        ::prctl(PR_SET_PDEATHSIG, SIGTERM);
+        if (::getppid() != parent) ::_exit(127);
         const int nullInput = ::open("/dev/null", O_RDONLY);
         if (nullInput >= 0) ::dup2(nullInput, 0);
         ::dup2(output[1], 1);
@@ -105,13 +126,17 @@ CheckerRun runCheckerProcess(const std::string& program, const std::vector<std::
         ::_exit(127);
     }
     run.started = true;
+    ::setpgid(child, child);  // also here: the stop may come before the child ran
     closeIfOpen(output[1]);
     closeIfOpen(progress[1]);
 
+    Clock::time_point stopTime;
+    bool killed = false;
     const auto requestStop = [&]() {
         if (!run.stopped) {
             run.stopped = true;
-            ::kill(child, SIGTERM);
+            stopTime = Clock::now();
+            ::kill(-child, SIGTERM);
         }
     };
     LineSplitter outputLines;
@@ -124,12 +149,23 @@ CheckerRun runCheckerProcess(const std::string& program, const std::vector<std::
     };
 
     char buffer[4096];
+    Clock::time_point lastCall = Clock::now();
     while (output[0] >= 0 || progress[0] >= 0) {
+        if (run.stopped && !killed && elapsedMs(stopTime) >= kStopGraceMs) {
+            killed = true;
+            ::kill(-child, SIGKILL);
+        }
+        if (onIdle && elapsedMs(lastCall) >= kIdleIntervalMs) {
+            lastCall = Clock::now();
+            if (!onIdle()) requestStop();
+        }
         pollfd fds[2] = {{output[0], POLLIN, 0}, {progress[0], POLLIN, 0}};
-        if (::poll(fds, 2, -1) < 0) {
+        const int ready = ::poll(fds, 2, kIdleIntervalMs);
+        if (ready < 0) {
             if (errno == EINTR) continue;
             break;
         }
+        if (ready == 0) continue;
         for (int k = 0; k < 2; ++k) {
             int& fd = k == 0 ? output[0] : progress[0];
             if (fd < 0 || (fds[k].revents & (POLLIN | POLLHUP | POLLERR)) == 0) continue;
@@ -147,6 +183,9 @@ CheckerRun runCheckerProcess(const std::string& program, const std::vector<std::
     progressLines.finish(emitProgress);
     outputLines.finish(emitLine);
 
+    // Whatever the checker left behind in its group goes with it after a stop (the group
+    // exists as long as its leader is not reaped).
+    if (run.stopped) ::kill(-child, SIGKILL);
     int status = 0;
     while (::waitpid(child, &status, 0) < 0 && errno == EINTR) {
     }

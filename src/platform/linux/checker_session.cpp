@@ -1,9 +1,15 @@
 #include "platform/linux/checker_session.h"
 
 #include "platform/linux/checker_process.h"
+#include "platform/linux/mount_table.h"
 
 #include <blkid.h>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <unistd.h>
+
+#include <climits>
+#include <cstdlib>
 
 namespace zv::lnx {
 
@@ -24,9 +30,11 @@ public:
     bool progress(int percent) {
         if (percent == m_lastPercent) return true;
         m_lastPercent = percent;
-        DWORD value = static_cast<DWORD>(percent);
-        return m_callback(platform::FMIFS_PROGRESS, 0, &value) != 0;
+        return sendProgress();
     }
+    // The last percentage once more: the receiver gets a turn (and can ask to stop) while
+    // the checker says nothing.
+    bool tick() { return m_lastPercent < 0 || sendProgress(); }
     void done(bool success) {
         BOOLEAN flag = success ? 1 : 0;
         m_callback(platform::FMIFS_DONE, 0, &flag);
@@ -38,6 +46,11 @@ public:
     }
 
 private:
+    bool sendProgress() {
+        DWORD value = static_cast<DWORD>(m_lastPercent);
+        return m_callback(platform::FMIFS_PROGRESS, 0, &value) != 0;
+    }
+
     platform::FmifsCallback m_callback;
     int m_lastPercent = -1;
 };
@@ -46,6 +59,37 @@ std::string commandText(const std::string& program, const std::vector<std::strin
     std::string text = program;
     for (const std::string& argument : arguments) text += " " + argument;
     return text;
+}
+
+std::string canonicalPath(const std::string& path) {
+    char resolved[PATH_MAX];
+    return ::realpath(path.c_str(), resolved) ? std::string(resolved) : path;
+}
+
+// Where `devNode` is mounted, by its mount source or its device number (btrfs and FUSE
+// mounts carry a device number of their own); the first mount when several.
+void findMount(const std::string& devNode, CheckerOptions& options) {
+    struct stat device {};
+    const bool isDevice = ::stat(devNode.c_str(), &device) == 0 && S_ISBLK(device.st_mode);
+    const std::string node = canonicalPath(devNode);
+    for (const MountEntry& entry : readMountTable("/proc/self/mountinfo")) {
+        const bool sameSource = !entry.source.empty() && entry.source[0] == '/' && canonicalPath(entry.source) == node;
+        const bool sameNumber =
+            isDevice && entry.major == major(device.st_rdev) && entry.minor == minor(device.st_rdev);
+        if (!sameSource && !sameNumber) continue;
+        options.mountPoint = entry.target;
+        options.mountedReadWrite = !entry.readOnly;
+        if (options.mountedReadWrite) return;  // a read-write mount decides
+    }
+}
+
+// How the session ends for each finding: problems found end without the "done" message,
+// so no success or failure line follows their report.
+void finish(CallbackReporter& report, const CheckerVerdict& verdict) {
+    if (verdict.finding == CheckerFinding::Clean) report.progress(100);
+    report.line(verdict.line);
+    if (verdict.finding == CheckerFinding::Problems || verdict.finding == CheckerFinding::Corrected) return;
+    report.done(verdict.finding == CheckerFinding::Clean);
 }
 
 }  // namespace
@@ -67,7 +111,14 @@ void runCheckSession(const std::string& devNode, const std::string& fsType, cons
                      platform::FmifsCallback callback) {
     if (callback == nullptr) return;
     CallbackReporter report(callback);
-    const auto command = checkerFor(fsType, options);
+    CheckerOptions volume = options;
+    findMount(devNode, volume);
+    if (volume.fix && !volume.mountPoint.empty()) {
+        report.refuse(devNode + " is mounted on " + volume.mountPoint +
+                      ": it can be fixed only while it is not mounted. Unmount it and check again.");
+        return;
+    }
+    const auto command = checkerFor(fsType, volume);
     if (!command) {
         report.refuse("There is no checker for the file system " + (fsType.empty() ? std::string("of ") + devNode : fsType) +
                       " on this machine.");
@@ -91,11 +142,15 @@ void runCheckSession(const std::string& devNode, const std::string& fsType, cons
         arguments.push_back("-C");
         arguments.push_back("{progress}");
     }
-    arguments.push_back(devNode);
+    arguments.push_back(command->operand.empty() ? devNode : command->operand);
 
     bool stop = false;
     for (const std::string& remark : command->remarks) stop = stop || !report.line(remark);
-    stop = stop || !report.line("Running " + commandText(command->program, arguments));
+    if (!command->refusal.empty()) {
+        report.refuse(command->refusal);
+        return;
+    }
+    stop = stop || !report.line("Running " + commandText(command->program, argumentsAsRun(arguments)));
     stop = stop || !report.progress(0);
     if (stop) {
         report.line("The check was stopped before it started.");
@@ -113,16 +168,14 @@ void runCheckSession(const std::string& devNode, const std::string& fsType, cons
         [&](const std::string& line) {
             const auto percent = e2fsckProgressPercent(line);
             return percent ? report.progress(*percent) : true;
-        });
+        },
+        [&]() { return report.tick(); });
     if (!run.started || run.exitStatus == 127) {
         report.refuse("The checker " + command->program + " could not be started: " +
                       (run.startError.empty() ? std::string("unknown failure") : run.startError) + ".");
         return;
     }
-    const CheckerVerdict verdict = verdictOf(*command, options, run.exitStatus, run.stopped, output);
-    if (verdict.success) report.progress(100);
-    report.line(verdict.line);
-    report.done(verdict.success);
+    finish(report, verdictOf(*command, volume, run.exitStatus, run.stopped, output));
 }
 
 }  // namespace zv::lnx

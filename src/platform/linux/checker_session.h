@@ -9,10 +9,14 @@
 
 namespace zv::lnx {
 
-// Checks the volume on `devNode` whose Linux file-system type is `fsType`. Runs the whole
-// check before it returns. A missing checker, missing rights or a checker that cannot
-// start become an output line saying so, followed by "done" without success; the last
-// output line of a finished run tells the outcome with the checker's exit status.
+// Checks the volume on `devNode` whose Linux file-system type is `fsType`, the way its
+// mount state allows (found in the mount table). Runs the whole check before it returns,
+// repeating the last progress percentage while the checker is silent so the receiver can
+// ask to stop at any time. A missing checker, missing rights, a mounted volume that is to
+// be fixed or a checker that cannot start become an output line saying so, followed by
+// "done" without success. The last output line of a finished run tells the outcome with
+// the checker's exit status; "done" follows with success for a clean volume, without
+// for a failed, stopped or untrustworthy check, and not at all when problems were found.
 void runCheckSession(const std::string& devNode, const std::string& fsType, const CheckerOptions& options,
                      platform::FmifsCallback callback);
 

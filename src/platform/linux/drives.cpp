@@ -7,6 +7,7 @@
 #include "platform/linux/substitutes.h"
 #include "platform/linux/volume_facts.h"
 #include "platform/linux/volume_info.h"
+#include "platform/linux/volume_dismount.h"
 
 #include <cerrno>
 #include <sys/stat.h>
@@ -64,11 +65,50 @@ public:
         return entry ? entry->target.driveType : DRIVE_NO_ROOT_DIR;
     }
 
+    DWORD GetVolumeMountsA(const char* rootPath, char* buffer, DWORD bufferLength) override {
+        const char letter = rootPath ? driveLetterOf(rootPath) : 0;
+        std::string text;
+        if (letter)
+            for (const VolumeMount& mount : mountsOfVolume(m_ctx, letter))
+                text += (text.empty() ? "" : "\n") + mount.device + " on " + mount.target;
+        if (!text.empty() && !copyText(buffer, bufferLength, text)) {
+            m_ctx.setLastError(ERROR_INSUFFICIENT_BUFFER);
+            return 0;
+        }
+        m_ctx.setLastError(letter ? ERROR_SUCCESS : ERROR_INVALID_NAME);
+        return DWORD(text.size());
+    }
+
+    BOOL DismountVolumeA(const char* rootPath) override {
+        const char letter = rootPath ? driveLetterOf(rootPath) : 0;
+        if (!letter) return failWith(ERROR_INVALID_NAME);
+        const int error = dismountVolume(m_ctx, letter);
+        if (error != 0) return failWith(error == EBUSY ? ERROR_BUSY : win32ErrorFromErrno(error));
+        m_ctx.setLastError(ERROR_SUCCESS);
+        return TRUE;
+    }
+
+    BOOL RemountVolumeA(const char* rootPath) override {
+        const char letter = rootPath ? driveLetterOf(rootPath) : 0;
+        if (!letter) return failWith(ERROR_INVALID_NAME);
+        const int error = remountVolume(m_ctx, letter);
+        if (error != 0) return failWith(win32ErrorFromErrno(error));
+        m_ctx.setLastError(ERROR_SUCCESS);
+        return TRUE;
+    }
+
     BOOL GetVolumeInformationA(const char* rootPathName, char* volumeNameBuffer, DWORD volumeNameSize,
                                DWORD* volumeSerialNumber, DWORD* maximumComponentLength, DWORD* fileSystemFlags,
                                char* fileSystemNameBuffer, DWORD fileSystemNameSize) override {
         Facts facts;
-        if (!factsFor(rootPathName, facts)) return FALSE;
+        if (!factsFor(rootPathName, facts)) {
+            // A file system that is not mounted still has a name and a label on its device.
+            const LetterEntry* unmounted = unmountedVolume(rootPathName);
+            if (!unmounted) return FALSE;
+            facts.volume.identity = unmounted->identity;
+            facts.volume.fsType = unmounted->identity.type;
+            facts.stat.st.f_namemax = 255;
+        }
         std::string type = effectiveFsType(facts.volume.fsType, facts.volume.identity);
         std::string name = windowsFsName(type, facts.volume.identity.version);
         if (fileSystemNameBuffer && fileSystemNameSize && !copyText(fileSystemNameBuffer, fileSystemNameSize, name)) {
@@ -255,6 +295,21 @@ private:
     };
 
     // The facts and live figures of the volume a path lies on; FALSE with the error set.
+    BOOL failWith(DWORD error) {
+        m_ctx.setLastError(error);
+        return FALSE;
+    }
+
+    // The letter's entry when it stands for a volume with a known file system that is not
+    // mounted; the error code of the failed query stays as it was.
+    const LetterEntry* unmountedVolume(const char* rootPath) {
+        const char letter = rootPath ? driveLetterOf(rootPath) : 0;
+        const LetterEntry* entry = letter ? letterEntry(m_ctx, letter) : nullptr;
+        if (!entry || !entry->device || !entry->hostRoot.empty() || !entry->identity.known || entry->identity.type.empty())
+            return nullptr;
+        return entry;
+    }
+
     bool factsFor(const char* path, Facts& facts, bool anyFolder = false) {
         std::string given = path ? path : "C:\\";
         char letter = driveLetterOf(given.c_str());

@@ -6,6 +6,7 @@
 #include "platform/linux/drive_letters.h"
 #include "platform/linux/linux_concerns.h"
 #include "platform/linux/linux_parts.h"
+#include "platform/linux/read_cache_layer.h"
 #include "platform/linux/storage_property.h"
 #include "platform/linux/startup_file.h"
 #include "platform/linux/substitutes.h"
@@ -238,6 +239,22 @@ public:
         if (error != 0) return failErrno(error);
         m_ctx.setLastError(ERROR_SUCCESS);
         return TRUE;
+    }
+
+    DWORD GetReadCacheLayerA(const char* rootPath, char* buffer, DWORD bufferLength) override {
+        const char letter = driveLetterOf(rootPath);
+        const auto target = letter ? m_ctx.target(letter) : std::nullopt;
+        if (!target) {
+            m_ctx.setLastError(ERROR_PATH_NOT_FOUND);
+            return 0;
+        }
+        const std::string layer = readCacheLayer(*target);
+        if (!layer.empty() && !copyText(buffer, bufferLength, layer)) {
+            m_ctx.setLastError(ERROR_INSUFFICIENT_BUFFER);
+            return 0;
+        }
+        m_ctx.setLastError(ERROR_SUCCESS);
+        return DWORD(layer.size());
     }
 
     DWORD GetWritableFolderA(const char* rootPath, char* buffer, DWORD bufferLength) override {

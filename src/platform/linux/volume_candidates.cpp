@@ -4,6 +4,7 @@
 #include "platform/linux/remote_probe.h"
 #include "platform/linux/sysfs.h"
 #include "platform/linux/udev_db.h"
+#include "platform/linux/unmounted_volumes.h"
 #include "platform/linux/unc_names.h"
 
 #include <algorithm>
@@ -217,6 +218,12 @@ std::vector<VolumeCandidate> collectVolumes(const std::string& sysRoot, const st
         for (size_t i = 0; i < mine.size(); ++i)
             if (!mine[i]->isRoot)
                 mine[i]->entry.key = i == 0 ? identity : identity + "#" + std::to_string(mine[i]->entry.device->partition);
+    }
+
+    // File systems that are not mounted but can be checked and fixed: "Not mounted" rows.
+    for (VolumeCandidate& candidate : unmountedVolumes(sysRoot, mounts)) {
+        candidate.group = groupOfDevice(*candidate.entry.device);
+        candidates.push_back(std::move(candidate));
     }
 
     // Network entries of fstab that are not mounted: remembered connections.

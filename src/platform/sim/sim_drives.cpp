@@ -368,4 +368,26 @@ BOOL SimDrives::FindVolumeClose(HANDLE findVolume) {
     return call.succeed();
 }
 
+// The simulated machine has no mount points: its volumes are always reachable, nothing is
+// mounted that could be taken off.
+DWORD SimDrives::GetVolumeMountsA(const char* rootPath, char* buffer, DWORD bufferLength) {
+    CallRecord call(m_core, "GetVolumeMountsA", {renderText(rootPath), renderPointer(buffer), std::to_string(bufferLength)});
+    if (auto error = m_core.fault({"GetVolumeMountsA"})) {
+        m_core.setLastError(*error);
+        return call.result<DWORD>(0, "0 (" + std::to_string(*error) + ")");
+    }
+    m_core.setLastError(ERROR_SUCCESS);
+    return call.result<DWORD>(0, "0");
+}
+
+BOOL SimDrives::DismountVolumeA(const char* rootPath) {
+    CallRecord call(m_core, "DismountVolumeA", {renderText(rootPath)});
+    return call.fail(ERROR_NOT_SUPPORTED);
+}
+
+BOOL SimDrives::RemountVolumeA(const char* rootPath) {
+    CallRecord call(m_core, "RemountVolumeA", {renderText(rootPath)});
+    return call.succeed();
+}
+
 }  // namespace zv::sim

@@ -30,6 +30,9 @@ public:
     HANDLE FindFirstVolumeA(char* volumeName, DWORD bufferLength) override;
     BOOL FindNextVolumeA(HANDLE findVolume, char* volumeName, DWORD bufferLength) override;
     BOOL FindVolumeClose(HANDLE findVolume) override;
+    DWORD GetVolumeMountsA(const char* rootPath, char* buffer, DWORD bufferLength) override;
+    BOOL DismountVolumeA(const char* rootPath) override;
+    BOOL RemountVolumeA(const char* rootPath) override;
 
 private:
     struct VolumeFacts {

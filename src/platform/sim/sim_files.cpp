@@ -349,4 +349,23 @@ DWORD SimIo::GetWritableFolderA(const char* rootPath, char* buffer, DWORD buffer
     return call.result(DWORD(answer.size()), std::to_string(answer.size()));
 }
 
+DWORD SimIo::GetReadCacheLayerA(const char* rootPath, char* buffer, DWORD bufferLength) {
+    CallRecord call(m_core, "GetReadCacheLayerA", {renderText(rootPath), renderPointer(buffer), std::to_string(bufferLength)});
+    const std::string root = renderText(rootPath);
+    auto none = [&](DWORD error) {
+        m_core.setLastError(error);
+        return call.result<DWORD>(0, "0 (" + std::to_string(error) + ")");
+    };
+    if (auto error = m_core.fault({"GetReadCacheLayerA", letterOf(root), root})) return none(*error);
+    const ResolvedPath path = m_core.resolvePath(root);
+    if (path.error) return none(path.error);
+    const std::string& answer = path.drive->readCache;
+    if (answer.empty()) return none(ERROR_SUCCESS);
+    if (!buffer || bufferLength < answer.size() + 1) return none(ERROR_INSUFFICIENT_BUFFER);
+    copyText(answer, buffer, bufferLength);
+    m_core.setLastError(ERROR_SUCCESS);
+    call.note("\"" + answer + "\"");
+    return call.result(DWORD(answer.size()), std::to_string(answer.size()));
+}
+
 }  // namespace zv::sim

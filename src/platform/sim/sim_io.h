@@ -29,6 +29,7 @@ public:
     BOOL AppendTextFile(const char* fileName, const std::string& text) override;
     BOOL DiscardCachedData(HANDLE file) override;
     DWORD GetWritableFolderA(const char* rootPath, char* buffer, DWORD bufferLength) override;
+    DWORD GetReadCacheLayerA(const char* rootPath, char* buffer, DWORD bufferLength) override;
 
 private:
     HANDLE createFile(const char* operation, const std::string& name, DWORD access, DWORD share,

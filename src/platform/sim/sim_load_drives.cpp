@@ -187,7 +187,7 @@ void defaultDosDevices(SimMachine& m) {
 
 const std::vector<std::string> CoreDriveKeys = {
     "letter", "type", "volume", "space", "medium_present", "device", "inquiry", "storage", "dos_device",
-    "volume_guid", "read_speed", "read_only", "root_writable", "writable_folder"};
+    "volume_guid", "read_speed", "read_only", "root_writable", "writable_folder", "read_cache"};
 
 }  // namespace
 
@@ -267,6 +267,7 @@ void loadDrives(SimCore& core, const JsonReader& root) {
             else drive->readOnlyError = readErrorCode(entry, "read_only");
         }
         drive->rootWritable = entry.boolean("root_writable", true);
+        drive->readCache = entry.string("read_cache", "");
         m.definitions[drive->letter - 'A'].push_back(SimDosDefinition{drive.get(), {}});
         if (entry.has("writable_folder")) {
             const std::string folder = entry.string("writable_folder");

@@ -14,7 +14,7 @@ const char* const Operations[] = {
     "DefineDosDeviceA", "GetShortPathNameA", "FindFirstVolumeA", "FindNextVolumeA", "FindVolumeClose", "VxDCall",
     "CreateFileA", "CreateFileW", "CloseHandle", "DeviceIoControl", "ScsiPassThroughDirect", "SetFilePointer",
     "ReadFile", "WriteFile", "FlushFileBuffers", "DeleteFileA", "FileExists", "AppendTextFile",
-    "DiscardCachedData", "GetWritableFolderA", "GetVersionExA", "OpenThreadToken", "OpenProcessToken",
+    "DiscardCachedData", "GetWritableFolderA", "GetReadCacheLayerA", "GetVolumeMountsA", "GetVersionExA", "OpenThreadToken", "OpenProcessToken",
     "GetTokenInformation", "GetLocaleSeparators", "GetTickCount", "MonotonicNanoseconds", "Sleep",
     "FormatMessageA", "LoadLibraryA", "GetProcAddress", "FreeLibrary", "RegCreateKeyExA", "RegOpenKeyExA",
     "RegQueryValueExA", "RegSetValueExA", "RegCloseKey", "WNetGetConnectionA", "WNetConnectionDialog",

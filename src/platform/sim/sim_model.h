@@ -80,6 +80,7 @@ struct SimDrive {
     DWORD readOnlyError = 0;  // nonzero: files cannot be changed (ERROR_WRITE_PROTECT ...)
     bool rootWritable = true;
     std::string writableFolder;  // as written, without a final "\\"; "" when none
+    std::string readCache;       // what may answer reads from a cache; "" when nothing
 };
 
 // A volume without a drive letter.
