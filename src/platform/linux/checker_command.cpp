@@ -147,7 +147,8 @@ void ntfsCommand(const CheckerOptions& options, CheckerCommand& command) {
     command.package = "ntfs-3g";
     if (!options.fix) command.arguments.push_back("-n");
     command.remarks.push_back(
-        "ntfsfix repairs only basic inconsistencies and marks the volume for a full check by Windows.");
+        "ntfsfix repairs only basic inconsistencies; it marks the volume so that the next full NTFS "
+        "check (chkdsk) runs when the volume is next used by a system that has one.");
     if (options.mountedReadWrite)
         command.refusal = "ntfsfix does not work on a read-write mounted NTFS volume, and this one is mounted on " +
                           options.mountPoint + ": " + unmountAdvice(options);
