@@ -18,7 +18,7 @@ test_packages=(
   # partition tables written to image files by the disk layout tests
   fdisk
   # tests on the real kernel (loop images, FUSE mounts) and the window's screenshot
-  xfsprogs btrfs-progs dosfstools exfatprogs ntfs-3g fusefat fuse3 sshfs openssh-server openssh-client
+  xfsprogs btrfs-progs dosfstools exfatprogs exfat-fuse ntfs-3g fusefat fuse3 psmisc sshfs openssh-server openssh-client
   xvfb xauth fonts-dejavu-core fio locales
   # the fault tests (tests/faults_root): a process held between reading and saving a file
   strace

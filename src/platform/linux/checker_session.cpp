@@ -1,6 +1,7 @@
 #include "platform/linux/checker_session.h"
 
 #include "platform/linux/checker_process.h"
+#include "platform/linux/fuse_daemon_mounts.h"
 #include "platform/linux/mount_table.h"
 
 #include <blkid.h>
@@ -83,6 +84,24 @@ void findMount(const std::string& devNode, CheckerOptions& options) {
     }
 }
 
+// A FUSE daemon (fusefat, exFAT through FUSE) mounts the device without naming it in the
+// mount table: the daemon holding the device open and taking the mount point on its command
+// line tells where it is mounted. Empty when no program holds the device; otherwise the
+// programs that do, by name.
+std::string findFuseMount(const std::string& devNode, CheckerOptions& options) {
+    const std::vector<DeviceHolder> holders = deviceHolders(devNode);
+    if (holders.empty()) return {};
+    const std::vector<MountEntry> mounts = readMountTable("/proc/self/mountinfo");
+    if (const MountEntry* entry = fuseMountOfHolders(mounts, holders)) {
+        options.mountPoint = entry->target;
+        options.mountedReadWrite = !entry->readOnly;
+    }
+    std::string names;
+    for (const DeviceHolder& holder : holders)
+        names += (names.empty() ? "" : ", ") + holder.name + " (process " + std::to_string(holder.pid) + ")";
+    return names;
+}
+
 // How the session ends for each finding: problems found end without the "done" message,
 // so no success or failure line follows their report.
 void finish(CallbackReporter& report, const CheckerVerdict& verdict) {
@@ -113,9 +132,15 @@ void runCheckSession(const std::string& devNode, const std::string& fsType, cons
     CallbackReporter report(callback);
     CheckerOptions volume = options;
     findMount(devNode, volume);
+    const std::string holders = volume.mountPoint.empty() ? findFuseMount(devNode, volume) : std::string();
     if (volume.fix && !volume.mountPoint.empty()) {
         report.refuse(devNode + " is mounted on " + volume.mountPoint +
                       ": it can be fixed only while it is not mounted. Unmount it and check again.");
+        return;
+    }
+    if (volume.fix && !holders.empty()) {
+        report.refuse(devNode + " is open in " + holders +
+                      ": it can be fixed only while no program uses it. End that program and check again.");
         return;
     }
     const auto command = checkerFor(fsType, volume);
