@@ -102,7 +102,8 @@ TEST(DriveLayoutDecode, GptNamesBeyondTheBasicPlaneAreProperUtf8) {
         {u"\U0001F4BE Daten", "\xF0\x9F\x92\xBE Daten"},
         {u"\U00010348\U0010FFFD", "\xF0\x90\x8D\x88\xF4\x8F\xBF\xBD"},
         {std::u16string{u'a', char16_t(0xD83D), u'b'}, "a\xEF\xBF\xBD" "b"},
-        {std::u16string(35, u'x') + u"\U0001F4BE", std::string(35, 'x') + "\xEF\xBF\xBD"},
+        // 35 characters and a pair: the 36-unit field ends inside the pair.
+        {u"xxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxx\U0001F4BE", std::string(35, 'x') + "\xEF\xBF\xBD"},
     };
     for (const auto& [name, utf8] : names) {
         std::vector<uint8_t> reply(48 + 144, 0);
