@@ -5,6 +5,8 @@
 // cannot be trusted, and fixing is refused. Skipped with the reason when not root, without
 // /dev/fuse or without the tools.
 #include "platform/linux/checker_session.h"
+#include "platform/linux/linux_context.h"
+#include "platform/linux/linux_platform.h"
 
 #include <gtest/gtest.h>
 
@@ -165,6 +167,26 @@ TEST_P(FuseMounted, ReadOnlyGivesTheVerdictReadWriteIsNotTrusted) {
     const Delivered fixReadWrite = check(true);
     EXPECT_TRUE(fixReadWrite.says("can be fixed only while it is not mounted")) << fixReadWrite.last();
     EXPECT_FALSE(fixReadWrite.says("Running ")) << "a fix ran on a mounted volume";
+}
+
+// The letter table: the FUSE mount has the device's letter, and the device held by the
+// daemon is no "Not mounted" volume beside it.
+TEST_P(FuseMounted, TheMountHasTheDevicesLetter) {
+    ASSERT_TRUE(mount(GetParam().mountReadWrite));
+    LinuxOptions options = defaultLinuxOptions();
+    options.configDir = (m_dir / "config").string();
+    options.runtimeDir = (m_dir / "runtime").string();
+    LinuxContext ctx(options);
+    int mountRows = 0, deviceRows = 0;
+    for (const DriveTarget& target : ctx.targets()) {
+        if (target.mountPoint == mountPoint()) {
+            ++mountRows;
+            EXPECT_EQ(target.devNode, m_loop) << target.letter << ": the mount's device";
+        }
+        if (target.devNode == m_loop) ++deviceRows;
+    }
+    EXPECT_EQ(mountRows, 1);
+    EXPECT_EQ(deviceRows, 1) << "the held device also shows as a volume that is not mounted";
 }
 
 INSTANTIATE_TEST_SUITE_P(

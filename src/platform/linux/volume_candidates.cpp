@@ -1,6 +1,7 @@
 // Candidates for a letter from the mount table, sysfs and fstab.
 #include "platform/linux/volume_candidates.h"
 
+#include "platform/linux/fuse_daemon_mounts.h"
 #include "platform/linux/remote_probe.h"
 #include "platform/linux/sysfs.h"
 #include "platform/linux/udev_db.h"
@@ -114,7 +115,34 @@ bool betterMount(const MountEntry& a, const MountEntry& b) {
     return a.target < b.target;
 }
 
-std::optional<VolumeCandidate> candidateForMount(const std::string& sysRoot, const MountEntry& mount) {
+// A FUSE mount whose source names no device ("fusefat"): its daemon opened the device itself.
+bool isNamelessFuseMount(const MountEntry& mount) {
+    return mount.fsType.rfind("fuse.", 0) == 0 && !mount.source.empty() && mount.source[0] != '/';
+}
+
+// The devices that FUSE daemons mounted without naming them in the mount table, by the mount
+// each serves; those devices leave `unmounted`. Asked only when such a mount exists, because
+// finding a device's holders reads every process's open files.
+std::map<const MountEntry*, BlockDevice> devicesOfNamelessFuseMounts(const std::string& sysRoot,
+                                                                     const std::vector<MountEntry>& mounts,
+                                                                     std::vector<VolumeCandidate>& unmounted) {
+    std::map<const MountEntry*, BlockDevice> served;
+    if (std::none_of(mounts.begin(), mounts.end(), isNamelessFuseMount)) return served;
+    for (auto it = unmounted.begin(); it != unmounted.end();) {
+        const BlockDevice& device = *it->entry.device;
+        const MountEntry* mount = fuseMountOfHolders(mounts, deviceHolders(device.node(), underRoot(sysRoot, "/proc")));
+        if (mount && isNamelessFuseMount(*mount) && !served.count(mount)) {
+            served[mount] = device;
+            it = unmounted.erase(it);
+        } else {
+            ++it;
+        }
+    }
+    return served;
+}
+
+std::optional<VolumeCandidate> candidateForMount(const std::string& sysRoot, const MountEntry& mount,
+                                                 const BlockDevice* servedDevice = nullptr) {
     VolumeCandidate candidate;
     LetterEntry& entry = candidate.entry;
     entry.target.mountPoint = mount.target;
@@ -127,6 +155,7 @@ std::optional<VolumeCandidate> candidateForMount(const std::string& sysRoot, con
 
     std::optional<BlockDevice> device = blockDeviceByNumber(sysRoot, mount.major, mount.minor);
     if (!device) device = blockDeviceForSource(sysRoot, mount.source);
+    if (!device && servedDevice) device = *servedDevice;
 
     if (device && !mount.netfs) {
         if (under(mount.target, "/proc") || under(mount.target, "/sys") || under(mount.target, "/dev") ||
@@ -191,9 +220,17 @@ std::vector<VolumeCandidate> collectVolumes(const std::string& sysRoot, const st
             it->second = mount;
         }
     }
+    // File systems that are not mounted but can be checked and fixed ("Not mounted" rows,
+    // added below), less the devices that FUSE daemons mounted without naming them.
+    std::vector<VolumeCandidate> unmounted = unmountedVolumes(sysRoot, mounts);
+    const std::map<const MountEntry*, BlockDevice> served = devicesOfNamelessFuseMounts(sysRoot, mounts, unmounted);
+
     std::vector<VolumeCandidate> candidates;
-    for (const MountEntry* mount : order)
-        if (auto candidate = candidateForMount(sysRoot, *mount)) candidates.push_back(std::move(*candidate));
+    for (const MountEntry* mount : order) {
+        const auto it = served.find(mount);
+        if (auto candidate = candidateForMount(sysRoot, *mount, it == served.end() ? nullptr : &it->second))
+            candidates.push_back(std::move(*candidate));
+    }
 
     // Removable, optical and floppy drives have a letter with or without a mounted medium;
     // the drive's first mounted volume carries the drive's own name.
@@ -221,7 +258,7 @@ std::vector<VolumeCandidate> collectVolumes(const std::string& sysRoot, const st
     }
 
     // File systems that are not mounted but can be checked and fixed: "Not mounted" rows.
-    for (VolumeCandidate& candidate : unmountedVolumes(sysRoot, mounts)) {
+    for (VolumeCandidate& candidate : unmounted) {
         candidate.group = groupOfDevice(*candidate.entry.device);
         candidates.push_back(std::move(candidate));
     }
