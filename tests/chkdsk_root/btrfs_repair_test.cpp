@@ -2,6 +2,7 @@
 // byte count (nbytes), its tree block a valid checksum, so btrfs check reports "nbytes wrong"
 // and --repair resets it. Unmounted: the check finds problems, fixing corrects them, the next
 // check is clean. Skipped with the reason when not root or without btrfs-progs.
+#include "check_session_support.h"
 #include "platform/linux/checker_session.h"
 
 #include <gtest/gtest.h>
@@ -23,41 +24,10 @@ namespace {
 namespace fs = std::filesystem;
 using namespace zv::win;
 
-bool runOk(const std::string& command, std::string* output = nullptr) {
-    std::string text;
-    FILE* pipe = ::popen((command + " 2>&1").c_str(), "r");
-    if (!pipe) return false;
-    char buffer[512];
-    while (std::fgets(buffer, sizeof buffer, pipe)) text += buffer;
-    const bool ok = ::pclose(pipe) == 0;
-    if (output) *output = text;
-    return ok;
-}
-
-struct Delivered {
-    std::vector<std::string> lines;
-    int doneCount = 0;
-    bool success = false;
-    const std::string& last() const {
-        static const std::string none;
-        return lines.empty() ? none : lines.back();
-    }
-    bool says(const std::string& words) const {
-        for (const std::string& line : lines)
-            if (line.find(words) != std::string::npos) return true;
-        return false;
-    }
-};
-Delivered g_delivered;
-
-BOOLEAN collect(DWORD command, DWORD, void* data) {
-    if (command == platform::FMIFS_OUTPUT) g_delivered.lines.push_back(static_cast<platform::TEXTOUTPUT*>(data)->Output);
-    if (command == platform::FMIFS_DONE) {
-        ++g_delivered.doneCount;
-        g_delivered.success = *static_cast<BOOLEAN*>(data) != 0;
-    }
-    return 1;
-}
+using test::collect;
+using test::Delivered;
+using test::g_delivered;
+using test::runOk;
 
 uint32_t crc32c(const uint8_t* data, size_t size) {
     static const std::array<uint32_t, 256> table = [] {

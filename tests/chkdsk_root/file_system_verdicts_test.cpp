@@ -3,6 +3,7 @@
 // fixing it leaves a clean volume, and a read-write mounted volume gets the answer its
 // checker allows. Skipped with the reason when not root, without loop devices or without
 // the file system's tools.
+#include "check_session_support.h"
 #include "platform/linux/checker_session.h"
 
 #include <gtest/gtest.h>
@@ -19,46 +20,10 @@ namespace {
 namespace fs = std::filesystem;
 using namespace zv::win;
 
-bool runOk(const std::string& command, std::string* output = nullptr) {
-    std::string text;
-    FILE* pipe = ::popen((command + " 2>&1").c_str(), "r");
-    if (!pipe) return false;
-    char buffer[512];
-    while (std::fgets(buffer, sizeof buffer, pipe)) text += buffer;
-    const bool ok = ::pclose(pipe) == 0;
-    if (output) *output = text;
-    return ok;
-}
-
-struct Delivered {
-    std::vector<std::string> lines;
-    int doneCount = 0;
-    bool success = false;
-
-    const std::string& last() const {
-        static const std::string none;
-        return lines.empty() ? none : lines.back();
-    }
-    bool says(const std::string& words) const {
-        for (const std::string& line : lines)
-            if (line.find(words) != std::string::npos) return true;
-        return false;
-    }
-    bool clean() const { return doneCount == 1 && success; }
-    // Problems end the session without the done message: no "Finished OK" and no
-    // "Unable to Finish" around the report.
-    bool problemsFound() const { return doneCount == 0 && last().find("found problems") != std::string::npos; }
-};
-Delivered g_delivered;
-
-BOOLEAN collect(DWORD command, DWORD, void* data) {
-    if (command == platform::FMIFS_OUTPUT) g_delivered.lines.push_back(static_cast<platform::TEXTOUTPUT*>(data)->Output);
-    if (command == platform::FMIFS_DONE) {
-        ++g_delivered.doneCount;
-        g_delivered.success = *static_cast<BOOLEAN*>(data) != 0;
-    }
-    return 1;
-}
+using test::collect;
+using test::Delivered;
+using test::g_delivered;
+using test::runOk;
 
 // What a read-write mounted volume gets.
 enum class MountedAnswer {

@@ -4,6 +4,7 @@
 // problems found. Read-write mounted: the checker runs with a warning, problems it reports
 // cannot be trusted, and fixing is refused. Skipped with the reason when not root, without
 // /dev/fuse or without the tools.
+#include "check_session_support.h"
 #include "platform/linux/checker_session.h"
 #include "platform/linux/linux_context.h"
 #include "platform/linux/linux_platform.h"
@@ -26,44 +27,10 @@ namespace {
 namespace fs = std::filesystem;
 using namespace zv::win;
 
-bool runOk(const std::string& command, std::string* output = nullptr) {
-    std::string text;
-    FILE* pipe = ::popen((command + " 2>&1").c_str(), "r");
-    if (!pipe) return false;
-    char buffer[512];
-    while (std::fgets(buffer, sizeof buffer, pipe)) text += buffer;
-    const bool ok = ::pclose(pipe) == 0;
-    if (output) *output = text;
-    return ok;
-}
-
-struct Delivered {
-    std::vector<std::string> lines;
-    int doneCount = 0;
-    bool success = false;
-
-    const std::string& last() const {
-        static const std::string none;
-        return lines.empty() ? none : lines.back();
-    }
-    bool says(const std::string& words) const {
-        for (const std::string& line : lines)
-            if (line.find(words) != std::string::npos) return true;
-        return false;
-    }
-    bool clean() const { return doneCount == 1 && success; }
-    bool problemsFound() const { return doneCount == 0 && last().find("found problems") != std::string::npos; }
-};
-Delivered g_delivered;
-
-BOOLEAN collect(DWORD command, DWORD, void* data) {
-    if (command == platform::FMIFS_OUTPUT) g_delivered.lines.push_back(static_cast<platform::TEXTOUTPUT*>(data)->Output);
-    if (command == platform::FMIFS_DONE) {
-        ++g_delivered.doneCount;
-        g_delivered.success = *static_cast<BOOLEAN*>(data) != 0;
-    }
-    return 1;
-}
+using test::collect;
+using test::Delivered;
+using test::g_delivered;
+using test::runOk;
 
 std::string substituted(std::string text, const std::string& name, const std::string& value) {
     for (size_t at = text.find(name); at != std::string::npos; at = text.find(name, at + value.size()))

@@ -1,5 +1,6 @@
 // zorvane-cli: global options, the subcommand table, exit statuses and the list subcommand.
 #include "cli/cli_context.h"
+#include "cli_runner.h"
 #include "survey/drive_survey.h"
 
 #include <gtest/gtest.h>
@@ -12,20 +13,9 @@
 namespace zv::cli {
 namespace {
 
-struct CliResult {
-    int status = -1;
-    std::string out;
-    std::string err;
-};
+using CliResult = cli_test::Answer;
 
-CliResult runWith(const std::vector<std::string>& args) {
-    std::ostringstream out, err;
-    CliResult result;
-    result.status = runCli(args, out, err);
-    result.out = out.str();
-    result.err = err.str();
-    return result;
-}
+CliResult runWith(const std::vector<std::string>& args) { return cli_test::runCliCommand(args); }
 
 std::string writeMachine(const std::string& name, const std::string& text) {
     const std::filesystem::path path = std::filesystem::path(::testing::TempDir()) / name;

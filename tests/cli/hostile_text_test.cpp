@@ -3,6 +3,7 @@
 // (examples/machines/hostile-texts.json): text output carries no raw control character but
 // the tabs and line breaks it writes itself, and every JSON answer is valid UTF-8 JSON.
 #include "cli/cli_context.h"
+#include "cli_runner.h"
 #include "common/utf.h"
 
 #include <gtest/gtest.h>
@@ -13,20 +14,11 @@
 namespace zv::cli {
 namespace {
 
-struct CliResult {
-    int status = -1;
-    std::string out;
-    std::string err;
-};
+using CliResult = cli_test::Answer;
 
 CliResult runOnHostileMachine(std::vector<std::string> args) {
-    args.insert(args.begin(), {"--machine", std::string(ZV_SOURCE_DIR) + "/examples/machines/hostile-texts.json"});
-    std::ostringstream out, err;
-    CliResult result;
-    result.status = runCli(args, out, err);
-    result.out = out.str();
-    result.err = err.str();
-    return result;
+    args.insert(args.begin(), {"--machine", cli_test::exampleMachine("hostile-texts.json")});
+    return cli_test::runCliCommand(args);
 }
 
 // The first control character (as a code) other than the output's own tab and line feed; -1

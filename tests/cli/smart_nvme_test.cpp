@@ -9,24 +9,14 @@
 #include <sstream>
 
 #include "cli/cli_context.h"
+#include "cli_runner.h"
 
 namespace zv::cli {
 namespace {
 
-struct CliResult {
-    int status = -1;
-    std::string out;
-    std::string err;
-};
+using CliResult = cli_test::Answer;
 
-CliResult runWith(const std::vector<std::string>& args) {
-    std::ostringstream out, err;
-    CliResult result;
-    result.status = runCli(args, out, err);
-    result.out = out.str();
-    result.err = err.str();
-    return result;
-}
+CliResult runWith(const std::vector<std::string>& args) { return cli_test::runCliCommand(args); }
 
 std::string examplePath() { return std::string(ZV_SOURCE_DIR) + "/examples/machines/disks-nvme.json"; }
 
