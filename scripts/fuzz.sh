@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Builds the libFuzzer targets of fuzz/ with clang under AddressSanitizer and
 # UndefinedBehaviorSanitizer (build-fuzz/) and runs every target for SECONDS seconds
-# (default 10) on a copy of its seed corpus (fuzz/corpus/<target>/; the repository's copy is
+# (default 10) on a copy of its starting corpus (fuzz/corpus/<target>/; the repository's copy is
 # never written). A crash, a sanitizer finding, a broken invariant, a hang or running out of
 # memory fails the run: the reproducer is kept under build-fuzz/crashes/<target>/ and shown.
 # At the end one line per target tells the executions and executions per second.

@@ -24,14 +24,14 @@ void ParsedArguments::merge(const ParsedArguments& other) {
 namespace {
 
 const OptionSpec* findLong(const std::vector<OptionSpec>& specs, const std::string& name) {
-    for (const OptionSpec& spec : specs)
-        if (name == spec.longName) return &spec;
+    for (const OptionSpec& entry : specs)
+        if (name == entry.longName) return &entry;
     return nullptr;
 }
 
 const OptionSpec* findShort(const std::vector<OptionSpec>& specs, char name) {
-    for (const OptionSpec& spec : specs)
-        if (spec.shortName != 0 && spec.shortName == name) return &spec;
+    for (const OptionSpec& entry : specs)
+        if (entry.shortName != 0 && entry.shortName == name) return &entry;
     return nullptr;
 }
 
@@ -41,17 +41,17 @@ void takeLongOption(const std::vector<std::string>& args, size_t* index, const s
     const std::string& argument = args[*index];
     const size_t equals = argument.find('=');
     const std::string name = argument.substr(2, equals == std::string::npos ? std::string::npos : equals - 2);
-    const OptionSpec* spec = findLong(specs, name);
-    if (!spec) throw UsageError("unknown option '--" + name + "'");
-    if (!spec->valueName) {
+    const OptionSpec* entry = findLong(specs, name);
+    if (!entry) throw UsageError("unknown option '--" + name + "'");
+    if (!entry->valueName) {
         if (equals != std::string::npos) throw UsageError("option --" + name + " takes no value");
-        parsed->addOption(spec->longName, "");
+        parsed->addOption(entry->longName, "");
     } else if (equals != std::string::npos) {
-        parsed->addOption(spec->longName, argument.substr(equals + 1));
+        parsed->addOption(entry->longName, argument.substr(equals + 1));
     } else if (*index + 1 < args.size()) {
-        parsed->addOption(spec->longName, args[++*index]);
+        parsed->addOption(entry->longName, args[++*index]);
     } else {
-        throw UsageError("option --" + name + " needs a value (" + spec->valueName + ")");
+        throw UsageError("option --" + name + " needs a value (" + entry->valueName + ")");
     }
 }
 
@@ -60,18 +60,18 @@ void takeShortOptions(const std::vector<std::string>& args, size_t* index, const
                       ParsedArguments* parsed) {
     const std::string& argument = args[*index];
     for (size_t at = 1; at < argument.size(); ++at) {
-        const OptionSpec* spec = findShort(specs, argument[at]);
-        if (!spec) throw UsageError("unknown option '-" + std::string(1, argument[at]) + "'");
-        if (!spec->valueName) {
-            parsed->addOption(spec->longName, "");
+        const OptionSpec* entry = findShort(specs, argument[at]);
+        if (!entry) throw UsageError("unknown option '-" + std::string(1, argument[at]) + "'");
+        if (!entry->valueName) {
+            parsed->addOption(entry->longName, "");
             continue;
         }
         if (at + 1 < argument.size()) {
-            parsed->addOption(spec->longName, argument.substr(at + 1));
+            parsed->addOption(entry->longName, argument.substr(at + 1));
         } else if (*index + 1 < args.size()) {
-            parsed->addOption(spec->longName, args[++*index]);
+            parsed->addOption(entry->longName, args[++*index]);
         } else {
-            throw UsageError("option -" + std::string(1, spec->shortName) + " needs a value (" + spec->valueName + ")");
+            throw UsageError("option -" + std::string(1, entry->shortName) + " needs a value (" + entry->valueName + ")");
         }
         return;
     }
@@ -79,10 +79,10 @@ void takeShortOptions(const std::vector<std::string>& args, size_t* index, const
 
 bool isOption(const std::string& argument) { return argument.size() > 1 && argument[0] == '-'; }
 
-std::string optionLabel(const OptionSpec& spec) {
-    std::string label = spec.shortName ? std::string("-") + spec.shortName + ", " : std::string("    ");
-    label += std::string("--") + spec.longName;
-    if (spec.valueName) label += std::string(" ") + spec.valueName;
+std::string optionLabel(const OptionSpec& entry) {
+    std::string label = entry.shortName ? std::string("-") + entry.shortName + ", " : std::string("    ");
+    label += std::string("--") + entry.longName;
+    if (entry.valueName) label += std::string(" ") + entry.valueName;
     return label;
 }
 
@@ -112,11 +112,11 @@ ParsedArguments parseArguments(const std::vector<std::string>& args, const std::
 
 std::string optionHelpLines(const std::vector<OptionSpec>& specs) {
     size_t width = 0;
-    for (const OptionSpec& spec : specs) width = std::max(width, optionLabel(spec).size());
+    for (const OptionSpec& entry : specs) width = std::max(width, optionLabel(entry).size());
     std::string lines;
-    for (const OptionSpec& spec : specs) {
-        const std::string label = optionLabel(spec);
-        std::string help = spec.help;
+    for (const OptionSpec& entry : specs) {
+        const std::string label = optionLabel(entry);
+        std::string help = entry.help;
         // Continuation lines of a help text line up under its first line.
         const std::string indent = "\n" + std::string(width + 4, ' ');
         for (size_t at = 0; (at = help.find('\n', at)) != std::string::npos; at += indent.size())
@@ -128,10 +128,10 @@ std::string optionHelpLines(const std::vector<OptionSpec>& specs) {
 
 std::string optionSynopsis(const std::vector<OptionSpec>& specs) {
     std::string synopsis;
-    for (const OptionSpec& spec : specs) {
+    for (const OptionSpec& entry : specs) {
         synopsis += synopsis.empty() ? "[" : " [";
-        synopsis += spec.shortName ? std::string("-") + spec.shortName : std::string("--") + spec.longName;
-        if (spec.valueName) synopsis += std::string(" ") + spec.valueName;
+        synopsis += entry.shortName ? std::string("-") + entry.shortName : std::string("--") + entry.longName;
+        if (entry.valueName) synopsis += std::string(" ") + entry.valueName;
         synopsis += "]";
     }
     return synopsis;

@@ -30,7 +30,7 @@ std::vector<char*> pointers(std::vector<std::string>& strings) {
 }
 
 // Only async-signal-safe calls between fork and exec.
-[[noreturn]] void becomeChild(const ChildSpec& spec, char* const* argv, char* const* envp, const char* outPath,
+[[noreturn]] void becomeChild(const ChildSpec& request, char* const* argv, char* const* envp, const char* outPath,
                               const char* errPath) {
     ::setpgid(0, 0);
     int in = ::open("/dev/null", O_RDONLY);
@@ -40,9 +40,9 @@ std::vector<char*> pointers(std::vector<std::string>& strings) {
     ::dup2(in, 0);
     ::dup2(out, 1);
     ::dup2(err, 2);
-    if (spec.uid) {
-        if (::setgroups(0, nullptr) != 0 || ::setresgid(spec.gid, spec.gid, spec.gid) != 0 ||
-            ::setresuid(*spec.uid, *spec.uid, *spec.uid) != 0)
+    if (request.uid) {
+        if (::setgroups(0, nullptr) != 0 || ::setresgid(request.gid, request.gid, request.gid) != 0 ||
+            ::setresuid(*request.uid, *request.uid, *request.uid) != 0)
             ::_exit(126);
     }
     ::execve(argv[0], argv, envp);
@@ -73,13 +73,13 @@ std::string ChildOutcome::summary() const {
     return "exit " + std::to_string(exitCode) + when;
 }
 
-RunningChild::RunningChild(const ChildSpec& spec) : m_outputBase(spec.outputBase), m_memoryLimit(spec.memoryLimitBytes) {
-    std::vector<std::string> args = spec.argv, env = spec.environment;
+RunningChild::RunningChild(const ChildSpec& request) : m_outputBase(request.outputBase), m_memoryLimit(request.memoryLimitBytes) {
+    std::vector<std::string> args = request.argv, env = request.environment;
     std::vector<char*> argv = pointers(args), envp = pointers(env);
     std::string outPath = m_outputBase + ".out", errPath = m_outputBase + ".err";
     m_started = std::chrono::steady_clock::now();
     m_pid = ::fork();
-    if (m_pid == 0) becomeChild(spec, argv.data(), envp.data(), outPath.c_str(), errPath.c_str());
+    if (m_pid == 0) becomeChild(request, argv.data(), envp.data(), outPath.c_str(), errPath.c_str());
     if (m_pid > 0) ::setpgid(m_pid, m_pid);  // also here, so that the group exists before any kill
 }
 
@@ -163,8 +163,8 @@ std::vector<ChildOutcome> RunningChild::waitAll(std::vector<RunningChild*> child
     return outcomes;
 }
 
-ChildOutcome runChild(const ChildSpec& spec, std::chrono::milliseconds limit) {
-    RunningChild child(spec);
+ChildOutcome runChild(const ChildSpec& request, std::chrono::milliseconds limit) {
+    RunningChild child(request);
     return child.wait(limit);
 }
 

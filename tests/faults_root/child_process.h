@@ -38,7 +38,7 @@ struct ChildOutcome {
 
 class RunningChild {
 public:
-    explicit RunningChild(const ChildSpec& spec);
+    explicit RunningChild(const ChildSpec& request);
     ~RunningChild();
     RunningChild(const RunningChild&) = delete;
     RunningChild& operator=(const RunningChild&) = delete;
@@ -71,6 +71,6 @@ private:
     bool m_ended = false;
 };
 
-ChildOutcome runChild(const ChildSpec& spec, std::chrono::milliseconds limit);
+ChildOutcome runChild(const ChildSpec& request, std::chrono::milliseconds limit);
 
 }  // namespace zv::faulttest

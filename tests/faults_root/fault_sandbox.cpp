@@ -176,19 +176,19 @@ std::vector<std::string> FaultSandbox::environment(const CliRun& cliRun) {
 }
 
 ChildSpec FaultSandbox::cliSpec(const CliRun& cliRun) {
-    ChildSpec spec;
-    spec.argv.push_back(cliRun.uid ? cliForOtherUsers() : std::string(ZV_BINARY_DIR) + "/src/zorvane-cli");
-    spec.argv.insert(spec.argv.end(), cliRun.args.begin(), cliRun.args.end());
-    spec.environment = environment(cliRun);
-    spec.uid = cliRun.uid;
-    spec.gid = cliRun.uid ? gid_t(*cliRun.uid) : 0;
+    ChildSpec request;
+    request.argv.push_back(cliRun.uid ? cliForOtherUsers() : std::string(ZV_BINARY_DIR) + "/src/zorvane-cli");
+    request.argv.insert(request.argv.end(), cliRun.args.begin(), cliRun.args.end());
+    request.environment = environment(cliRun);
+    request.uid = cliRun.uid;
+    request.gid = cliRun.uid ? gid_t(*cliRun.uid) : 0;
     std::string label = cliRun.label;
     if (label.empty())
         for (const auto& arg : cliRun.args) label += (label.empty() ? "" : "_") + arg;
     for (char& c : label)
         if (c == '/' || c == ':' || c == ' ') c = '_';
-    spec.outputBase = m_base + "/output/" + std::to_string(++m_runs) + "-" + label.substr(0, 60);
-    return spec;
+    request.outputBase = m_base + "/output/" + std::to_string(++m_runs) + "-" + label.substr(0, 60);
+    return request;
 }
 
 ChildOutcome FaultSandbox::cli(const CliRun& cliRun) { return runChild(cliSpec(cliRun), cliRun.limit); }

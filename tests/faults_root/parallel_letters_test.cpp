@@ -62,15 +62,15 @@ protected:
     ChildSpec saver(const std::string& name) {
         std::string folder = m_box->base() + "/" + name;
         fs::create_directories(folder);
-        ChildSpec spec = m_box->cliSpec({{"list"}, 120s, {}, {}, name});
-        std::string cli = spec.argv.front();
+        ChildSpec request = m_box->cliSpec({{"list"}, 120s, {}, {}, name});
+        std::string cli = request.argv.front();
         std::string script =
             "mkdir -p \"$1/disk\" && mount -t tmpfs -o size=1m zvpar \"$1/disk\" || exit 90; i=0; while [ $i -lt " +
             std::to_string(kRunsPerProcess) +
             " ]; do \"$2\" list > /dev/null; status=$?; "
             "[ $status -eq 0 ] || echo \"run $i: status $status\" >> \"$1/failures\"; i=$((i+1)); done";
-        spec.argv = {"/usr/bin/unshare", "-m", "--propagation", "private", "/bin/sh", "-c", script, "sh", folder, cli};
-        return spec;
+        request.argv = {"/usr/bin/unshare", "-m", "--propagation", "private", "/bin/sh", "-c", script, "sh", folder, cli};
+        return request;
     }
 
     std::unique_ptr<FaultSandbox> m_box;
