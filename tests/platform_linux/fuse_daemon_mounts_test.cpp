@@ -95,7 +95,8 @@ TEST_F(FuseDaemonMounts, TheFuseMountIsTheOneWhoseMountPointTheDaemonWasGiven) {
     fat.fsType = "fuse.fusefat";
     fat.source = "fusefat";
     fat.target = "/media/stick";
-    found = fuseMountOfHolders({system, elsewhere, fat}, holders());
+    const std::vector<MountEntry> withFat = {system, elsewhere, fat};  // `found` points into it
+    found = fuseMountOfHolders(withFat, holders());
     ASSERT_NE(found, nullptr);
     EXPECT_EQ(found->target, "/media/stick");
     MountEntry secondFat = fat;
