@@ -1,5 +1,5 @@
 // The SMART / Health Information log page of an NVMe controller (log identifier 02h, 512
-// bytes, NVMe base specification).
+// bytes, the NVM Express Base standard).
 #pragma once
 
 #include <cstdint>

@@ -32,7 +32,7 @@ inline constexpr DWORD ProtocolTypeNvme = 3;
 // STORAGE_PROTOCOL_NVME_DATA_TYPE
 inline constexpr DWORD NVMeDataTypeIdentify = 1;
 inline constexpr DWORD NVMeDataTypeLogPage = 2;
-// Identify CNS values and log identifiers (NVMe base specification)
+// Identify CNS values and log identifiers (the NVM Express Base standard)
 inline constexpr DWORD NVME_IDENTIFY_CNS_SPECIFIC_NAMESPACE = 0;
 inline constexpr DWORD NVME_IDENTIFY_CNS_CONTROLLER = 1;
 inline constexpr DWORD NVME_LOG_PAGE_HEALTH_INFO = 2;
